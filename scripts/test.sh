@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds passgen with its tests and runs every test:
+# the normal build (window tests on Qt's offscreen platform), then the core's
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build
+cmake --build build --parallel "$jobs"
+ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+cmake -S . -B build-sanitize -DPASSGEN_SANITIZE=ON -DPASSGEN_WINDOWS=OFF -DPASSGEN_BENCH=OFF
+cmake --build build-sanitize --parallel "$jobs"
+ctest --test-dir build-sanitize --output-on-failure --parallel "$jobs"

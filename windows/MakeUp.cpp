@@ -1,0 +1,156 @@
+#include "MakeUp.h"
+
+#include <QFont>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace passgen::makeup {
+
+int pixels(double twips)
+{
+    return static_cast<int>(std::lround(twips / TwipsPerPixel));
+}
+
+namespace {
+
+QColor toColor(const Colour& colour, const QPalette& palette)
+{
+    if (colour.type == Colour::Type::System)
+        return palette.color(colour.role);
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+QWidget* create(const Control& spec, QWidget* parent)
+{
+    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
+    switch (spec.kind) {
+    case Kind::Frame:
+        return new QGroupBox(caption, parent);
+    case Kind::Label:
+        return new QLabel(caption, parent);
+    case Kind::TextBox:
+        if (spec.multiLine) {
+            auto* edit = new QPlainTextEdit(caption, parent);
+            // Tab moves on to the next field, as in every other text box.
+            edit->setTabChangesFocus(true);
+            const bool horizontal = spec.scrollBars == ScrollBars::Horizontal ||
+                                    spec.scrollBars == ScrollBars::Both;
+            const bool vertical =
+                spec.scrollBars == ScrollBars::Vertical || spec.scrollBars == ScrollBars::Both;
+            // A horizontal scroll bar means long lines scroll sideways instead of wrapping.
+            edit->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap
+                                             : QPlainTextEdit::WidgetWidth);
+            edit->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn
+                                                          : Qt::ScrollBarAlwaysOff);
+            edit->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn
+                                                      : Qt::ScrollBarAlwaysOff);
+            return edit;
+        } else {
+            auto* edit = new QLineEdit(parent);
+            if (spec.maxLength > 0)
+                edit->setMaxLength(spec.maxLength);
+            edit->setText(caption);
+            return edit;
+        }
+    case Kind::Button:
+        return new QPushButton(caption, parent);
+    case Kind::Picture: {
+        auto* button = new QPushButton(parent);
+        if (spec.picture) {
+            button->setIcon(QIcon(QString::fromUtf8(spec.picture)));
+            button->setIconSize(QSize(32, 32));
+        }
+        return button;
+    }
+    case Kind::ToolButton: {
+        auto* button = new QToolButton(parent);
+        button->setText(caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        if (spec.picture) {
+            button->setIcon(QIcon(QString::fromUtf8(spec.picture)));
+            button->setIconSize(QSize(32, 32));
+        }
+        return button;
+    }
+    case Kind::Strip:
+        return new QWidget(parent);
+    }
+    return new QWidget(parent);
+}
+
+} // namespace
+
+void paint(QWidget& widget, const Colour& background, const Colour& foreground)
+{
+    if (background.type == Colour::Type::Default && foreground.type == Colour::Type::Default)
+        return;
+    QPalette palette = widget.palette();
+    if (background.type != Colour::Type::Default) {
+        const QColor colour = toColor(background, palette);
+        palette.setColor(QPalette::Window, colour);
+        widget.setAutoFillBackground(true);
+    }
+    if (foreground.type != Colour::Type::Default) {
+        const QColor colour = toColor(foreground, palette);
+        palette.setColor(QPalette::WindowText, colour);
+        palette.setColor(QPalette::ButtonText, colour);
+    }
+    widget.setPalette(palette);
+}
+
+void apply(QWidget& window, const Window& spec)
+{
+    window.setObjectName(QString::fromUtf8(spec.name));
+    window.setWindowTitle(QString::fromUtf8(spec.caption));
+    window.setFixedSize(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    paint(window, spec.background);
+    if (spec.icon)
+        window.setWindowIcon(QIcon(QString::fromUtf8(spec.icon)));
+}
+
+QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> controls)
+{
+    QHash<QString, QWidget*> widgets;
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const Control& spec : controls) {
+        QWidget* parent = spec.container ? widgets.value(QString::fromUtf8(spec.container))
+                                         : &window;
+        Q_ASSERT_X(parent, "makeup::build", "container must come before its controls");
+        QWidget* widget = create(spec, parent ? parent : &window);
+        widget->setObjectName(QString::fromUtf8(spec.name));
+        widget->setGeometry(pixels(spec.left), pixels(spec.top), pixels(spec.width),
+                            pixels(spec.height));
+        if (spec.font.family || spec.font.pointSize > 0 || spec.font.bold) {
+            QFont font = widget->font();
+            if (spec.font.family)
+                font.setFamily(QString::fromUtf8(spec.font.family));
+            if (spec.font.pointSize > 0)
+                font.setPointSizeF(spec.font.pointSize);
+            font.setBold(spec.font.bold);
+            widget->setFont(font);
+        }
+        paint(*widget, spec.background, spec.foreground);
+        if (spec.toolTip)
+            widget->setToolTip(QString::fromUtf8(spec.toolTip));
+        widgets.insert(widget->objectName(), widget);
+        if (spec.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
+            tabOrder.emplace_back(spec.tabIndex, widget);
+    }
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    return widgets;
+}
+
+} // namespace passgen::makeup

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QHash>
+#include <QPalette>
+#include <QString>
+
+#include <span>
+
+class QWidget;
+
+// A window's make-up as data: each window keeps one table of its controls in
+// the design units (twips, points, RGB), and build() turns it into widgets.
+// The twips are converted here and nowhere else.
+namespace passgen::makeup {
+
+inline constexpr double TwipsPerPixel = 15.0; // 1440 twips per inch at 96 dpi
+
+int pixels(double twips);
+
+enum class Kind {
+    Frame,    // QGroupBox, caption as its title
+    Label,    // QLabel
+    TextBox,  // QLineEdit, or QPlainTextEdit when multiLine
+    Button,   // QPushButton with a caption
+    Picture,  // QPushButton showing its picture in place of a caption
+    ToolButton, // QToolButton, caption under its picture
+    Strip,    // a plain QWidget used as a toolbar strip
+};
+
+enum class ScrollBars { None, Horizontal, Vertical, Both };
+
+struct Colour {
+    enum class Type { Default, Rgb, System };
+    Type type = Type::Default;
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    QPalette::ColorRole role = QPalette::NoRole;
+};
+
+constexpr Colour rgb(int red, int green, int blue)
+{
+    return {Colour::Type::Rgb, red, green, blue, QPalette::NoRole};
+}
+
+constexpr Colour system(QPalette::ColorRole role)
+{
+    return {Colour::Type::System, 0, 0, 0, role};
+}
+
+struct Font {
+    const char* family = nullptr; // nullptr: the window system's default font
+    double pointSize = 0;
+    bool bold = false;
+};
+
+struct Control {
+    const char* name;
+    Kind kind;
+    const char* container; // nullptr: the window's client area
+    double left, top, width, height; // twips
+    int tabIndex = -1;               // -1: not in the tab order
+    const char* caption = nullptr;   // UTF-8; the initial text of a text box
+    const char* toolTip = nullptr;
+    Font font = {};
+    Colour background = {};
+    Colour foreground = {};
+    int maxLength = 0; // 0: no limit
+    bool multiLine = false;
+    ScrollBars scrollBars = ScrollBars::None;
+    const char* picture = nullptr; // Qt resource path of an icon
+};
+
+struct Window {
+    const char* name;
+    const char* caption; // UTF-8
+    double clientWidth, clientHeight; // twips
+    Colour background = {};
+    const char* icon = nullptr; // Qt resource path
+};
+
+// Applies name, caption, fixed client size, background and icon to window.
+void apply(QWidget& window, const Window& spec);
+
+// Creates the controls as children of window (or of their container, which
+// must come earlier in the table), in table order, and chains the keyboard
+// order by tabIndex. Returns the widgets by name.
+QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> controls);
+
+// Sets a widget's background (filled) and text colours.
+void paint(QWidget& widget, const Colour& background, const Colour& foreground = {});
+
+} // namespace passgen::makeup
