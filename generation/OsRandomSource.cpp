@@ -33,9 +33,8 @@ float OsRandomSource::next()
     }
     const unsigned char* b = m_buffer.data() + m_next;
     m_next += bytesPerValue;
-    const std::uint32_t k = (std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
-                             std::uint32_t{b[2]} << 16) ^
-                            m_mask;
+    const std::uint32_t k =
+        (std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16) ^ m_mask;
     return static_cast<float>(k) * 0x1p-24f;
 }
 

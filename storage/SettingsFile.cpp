@@ -37,7 +37,10 @@ std::u16string utf8ToUtf16(std::string_view text)
             valid = (next & 0xC0) == 0x80;
             code = (code << 6) | (next & 0x3F);
         }
-        valid = valid && (length == 1 || code >= (length == 2 ? 0x80u : length == 3 ? 0x800u : 0x10000u)) &&
+        valid = valid &&
+                (length == 1 || code >= (length == 2   ? 0x80u
+                                         : length == 3 ? 0x800u
+                                                       : 0x10000u)) &&
                 code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
         if (!valid) {
             result += u'\uFFFD';
@@ -121,8 +124,7 @@ void closeReader(FileReader& reader, const LoadServices& services)
 StorageError::StorageError(std::filesystem::path path, std::string reason)
     : std::runtime_error(describe(path, reason)), m_path(std::move(path)),
       m_reason(std::move(reason))
-{
-}
+{}
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::string_view name)
 {
@@ -158,7 +160,8 @@ std::u16string readSettings(FileReader& reader, LoadMode mode, const LoadService
                 ++next;
             }
             afterCr = false;
-            const auto stop = std::find_if(next, end, [](char c) { return c == '\r' || c == '\n'; });
+            const auto stop =
+                std::find_if(next, end, [](char c) { return c == '\r' || c == '\n'; });
             line.append(next, stop);
             if (stop == end) {
                 break;

@@ -31,7 +31,7 @@ struct LoadServices {
 };
 
 enum class LoadMode : std::uint8_t {
-    JoinLines = 0, // lines joined with nothing between them
+    JoinLines = 0,      // lines joined with nothing between them
     KeepLineBreaks = 1, // lines joined with CR LF
 };
 

@@ -1,0 +1,91 @@
+#include "Journal.h"
+
+namespace passgen {
+
+namespace {
+
+constexpr std::u16string_view lineBreak = u"\r\n";
+
+} // namespace
+
+GeneratorCommands::GeneratorCommands(Module1& settings, TextField& txtPasswd, TextField& txtPass,
+                                     Clipboard& clipboard, const GenPassServices& genPass)
+    : m_settings(settings), m_txtPasswd(txtPasswd), m_txtPass(txtPass), m_clipboard(clipboard),
+      m_genPass(genPass)
+{}
+
+void GeneratorCommands::Generate()
+{
+    // Commits an open settings window, so the passwords use what was typed there.
+    m_genPass.settingsWindow.close();
+    m_txtPasswd.setText(u"");
+    const std::int32_t count = m_settings.NPass;
+    if (count < 2) {
+        m_txtPasswd.setText(GenPass(m_settings, m_genPass).value_or(u""));
+        return;
+    }
+    // Appending to the field once per password would copy the whole journal
+    // each time; the batch runs without window events in between, so building
+    // the text here and assigning it once shows exactly the same result.
+    std::u16string journal = m_txtPass.Text();
+    bool grown = false;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const std::optional<std::u16string> password = GenPass(m_settings, m_genPass);
+        if (!password) {
+            // The symbol set cannot change within the batch: one report is enough.
+            break;
+        }
+        if (password->empty()) {
+            continue;
+        }
+        if (!journal.empty()) {
+            journal += lineBreak;
+        }
+        journal += *password;
+        grown = true;
+    }
+    if (grown) {
+        m_txtPass.setText(journal);
+    }
+}
+
+void GeneratorCommands::PutInJournal()
+{
+    const std::u16string password = m_txtPasswd.Text();
+    if (password.empty()) {
+        return;
+    }
+    std::u16string journal = m_txtPass.Text();
+    if (!journal.empty()) {
+        journal += lineBreak;
+    }
+    journal += password;
+    m_txtPass.setText(journal);
+    m_txtPasswd.setText(u"");
+}
+
+void GeneratorCommands::Clear()
+{
+    if (m_txtPass.SelText().empty()) {
+        m_txtPass.setText(u"");
+    }
+    m_txtPass.setSelText(u"");
+}
+
+void GeneratorCommands::SelectAll()
+{
+    m_txtPass.setFocus();
+    m_txtPass.setSelStart(0);
+    m_txtPass.setSelLength(static_cast<std::int32_t>(m_txtPass.Text().size()));
+}
+
+void GeneratorCommands::Copy()
+{
+    m_clipboard.clear();
+    m_clipboard.setText(m_txtPass.SelText());
+    if (m_txtPass.SelLength() == 0) {
+        m_clipboard.setText(m_txtPass.Text());
+    }
+}
+
+} // namespace passgen

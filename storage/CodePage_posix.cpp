@@ -1,0 +1,102 @@
+#include "storage/CodePage.h"
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace passgen {
+
+namespace {
+
+constexpr const char* codePage = "WINDOWS-1251";
+constexpr const char* utf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+constexpr char substitute = '?';
+
+// The code page has one byte per character, so its whole mapping fits in a
+// table, asked of iconv once. A byte the code page leaves undefined (0x98 in
+// Windows-1251) stands for the control character of the same number, as
+// Windows does it, so that no byte of a file is lost between a load and a save.
+struct Mapping {
+    std::array<char16_t, 256> toUnicode{};
+    std::unordered_map<char16_t, char> fromUnicode;
+};
+
+Mapping makeMapping()
+{
+    const iconv_t cd = iconv_open(utf16, codePage);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw std::runtime_error(std::string("iconv cannot convert from ") + codePage);
+    }
+    Mapping mapping;
+    for (int byte = 0; byte < 256; ++byte) {
+        char in = static_cast<char>(byte);
+        char16_t out = 0;
+        char* inPtr = &in;
+        std::size_t inLeft = 1;
+        char* outPtr = reinterpret_cast<char*>(&out);
+        std::size_t outLeft = sizeof out;
+        const bool converted =
+            iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            outLeft == 0;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const char16_t character = converted ? out : static_cast<char16_t>(byte);
+        mapping.toUnicode[static_cast<std::size_t>(byte)] = character;
+        mapping.fromUnicode.emplace(character, in);
+    }
+    iconv_close(cd);
+    return mapping;
+}
+
+const Mapping& mapping()
+{
+    static const Mapping instance = makeMapping();
+    return instance;
+}
+
+bool isHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+} // namespace
+
+std::string toCodePage(std::u16string_view text)
+{
+    const auto& fromUnicode = mapping().fromUnicode;
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (const auto found = fromUnicode.find(c); found != fromUnicode.end()) {
+            bytes += found->second;
+            continue;
+        }
+        // A character outside the 16-bit range is one character, one "?".
+        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            ++i;
+        }
+        bytes += substitute;
+    }
+    return bytes;
+}
+
+std::u16string fromCodePage(std::string_view bytes)
+{
+    const auto& toUnicode = mapping().toUnicode;
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        text += toUnicode[static_cast<unsigned char>(byte)];
+    }
+    return text;
+}
+
+} // namespace passgen

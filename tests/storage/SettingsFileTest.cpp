@@ -1,0 +1,331 @@
+#include "storage/SettingsFile.h"
+#include "storage/CodePage.h"
+#include "storage/FileReader.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace passgen {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::random_device seed;
+        m_path = fs::temp_directory_path() / ("passgen-test-" + std::to_string(seed()));
+        fs::create_directories(m_path);
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_path, ignored);
+    }
+    const fs::path& path() const { return m_path; }
+    fs::path file(const char* name) const { return SettingsPath(m_path, name); }
+
+private:
+    fs::path m_path;
+};
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeBytes(const fs::path& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct Recorder {
+    std::vector<std::u16string> messages;
+    std::vector<std::u16string> titles;
+    int yields = 0;
+    LoadServices services{[this](std::u16string_view text, std::u16string_view title) {
+                              messages.emplace_back(text);
+                              titles.emplace_back(title);
+                          },
+                          [this] { ++yields; }};
+};
+
+std::u16string load(const fs::path& path, LoadMode mode)
+{
+    Recorder recorder;
+    std::u16string text = LoadFile(path, mode, recorder.services);
+    EXPECT_TRUE(recorder.messages.empty());
+    return text;
+}
+
+struct RoundTrip {
+    const char* name;
+    std::u16string saved;
+    std::string bytes;
+    std::u16string keepBreaks; // loaded with mode 1
+    std::u16string joined;     // loaded with mode 0
+};
+
+class SaveThenLoad : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(SaveThenLoad, writesTheBytesAndReadsTheTextBack)
+{
+    const RoundTrip& c = GetParam();
+    TempFolder folder;
+    const fs::path path = folder.file("simbols");
+    SaveFile(c.saved, path);
+    EXPECT_EQ(readBytes(path), c.bytes);
+    EXPECT_EQ(load(path, LoadMode::KeepLineBreaks), c.keepBreaks);
+    EXPECT_EQ(load(path, LoadMode::JoinLines), c.joined);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveThenLoad,
+    ::testing::Values(RoundTrip{"oneLine", u"abc", "abc\r\n", u"abc", u"abc"},
+                      RoundTrip{"twoLines", u"ab\r\ncd", "ab\r\ncd\r\n", u"ab\r\ncd", u"abcd"},
+                      RoundTrip{"trailingBreakKept", u"abc\r\n", "abc\r\n\r\n", u"abc\r\n", u"abc"},
+                      RoundTrip{"emptyLineInside", u"ab\r\n\r\ncd", "ab\r\n\r\ncd\r\n",
+                                u"ab\r\n\r\ncd", u"abcd"},
+                      RoundTrip{"leadingBreakLost", u"\r\nabc", "\r\nabc\r\n", u"abc", u"abc"},
+                      RoundTrip{"empty", u"", "\r\n", u"", u""},
+                      RoundTrip{"cyrillic", u"Ёжик", "\xA8\xE6\xE8\xEA\r\n", u"Ёжик", u"Ёжик"},
+                      RoundTrip{"nulKept", std::u16string(u"a\0b", 3), std::string("a\0b\r\n", 5),
+                                std::u16string(u"a\0b", 3), std::u16string(u"a\0b", 3)},
+                      RoundTrip{"unrepresentableBecomesSubstitute", u"a€☺😀z", "a\x88??z\r\n",
+                                u"a€??z", u"a€??z"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadFile, splitsLoneCrAndLoneLfIntoLines)
+{
+    struct Case {
+        std::string bytes;
+        std::u16string keepBreaks;
+    };
+    const Case cases[] = {
+        {"a\nb\n", u"a\r\nb"},         {"a\rb", u"a\r\nb"},   {"a\n\rb", u"a\r\n\r\nb"},
+        {"a\r\n\r\nb", u"a\r\n\r\nb"}, {"\n\n\nabc", u"abc"}, {"", u""},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        writeBytes(folder.file("simbols"), c.bytes);
+        EXPECT_EQ(load(folder.file("simbols"), LoadMode::KeepLineBreaks), c.keepBreaks) << c.bytes;
+    }
+}
+
+TEST(LoadFile, missingFileOrDirectoryReadsAsEmpty)
+{
+    TempFolder folder;
+    EXPECT_EQ(load(folder.file("simbols"), LoadMode::KeepLineBreaks), u"");
+    fs::create_directory(folder.file("simbols"));
+    EXPECT_EQ(load(folder.file("simbols"), LoadMode::KeepLineBreaks), u"");
+    EXPECT_EQ(load(folder.path() / "no-such-folder" / "simbols", LoadMode::JoinLines), u"");
+}
+
+TEST(LoadFile, yieldsOncePerLine)
+{
+    TempFolder folder;
+    writeBytes(folder.file("simbols"), "a\r\n\r\nb\r\nc");
+    Recorder recorder;
+    LoadFile(folder.file("simbols"), LoadMode::KeepLineBreaks, recorder.services);
+    EXPECT_EQ(recorder.yields, 4);
+}
+
+TEST(LoadFile, everyByteSurvivesALoadAndASave)
+{
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte != '\r' && byte != '\n') {
+            all += static_cast<char>(byte);
+        }
+    }
+    TempFolder folder;
+    writeBytes(folder.file("simbols"), all + "\r\n");
+    const std::u16string text = load(folder.file("simbols"), LoadMode::KeepLineBreaks);
+    EXPECT_EQ(text.size(), all.size());
+    SaveFile(text, folder.file("excluds"));
+    EXPECT_EQ(readBytes(folder.file("excluds")), all + "\r\n");
+}
+
+TEST(LoadFile, longFileReadsWhole)
+{
+    std::string bytes;
+    std::u16string expected;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += "line" + std::to_string(i) + "\r\n";
+        expected += u"line";
+        for (const char c : std::to_string(i)) {
+            expected += static_cast<char16_t>(c);
+        }
+    }
+    TempFolder folder;
+    writeBytes(folder.file("excluds"), bytes);
+    EXPECT_EQ(load(folder.file("excluds"), LoadMode::JoinLines), expected);
+}
+
+TEST(LoadFile, fileThatCannotBeTestedIsAnErrorNamingIt)
+{
+    TempFolder folder;
+    const fs::path loop = folder.file("simbols");
+    fs::create_symlink(loop, loop); // fails the lookup even for root
+    try {
+        load(loop, LoadMode::KeepLineBreaks);
+        FAIL() << "no error";
+    } catch (const StorageError& error) {
+        EXPECT_EQ(error.path(), loop);
+        EXPECT_NE(std::string(error.what()).find(loop.string()), std::string::npos);
+        EXPECT_FALSE(error.reason().empty());
+    }
+}
+
+// A file whose reads fail as scripted: "ok:<bytes>" delivers, "fail" throws.
+class ScriptedReader final : public FileReader {
+public:
+    explicit ScriptedReader(std::deque<std::string> script, bool closeFails = false)
+        : m_script(std::move(script)), m_closeFails(closeFails)
+    {}
+    std::size_t read(std::span<char> buffer) override
+    {
+        ++reads;
+        if (m_script.empty()) {
+            return 0;
+        }
+        const std::string step = m_script.front();
+        m_script.pop_front();
+        if (step == "fail") {
+            throw StorageError("simbols", "Input/output error");
+        }
+        const std::string bytes = step.substr(3);
+        std::copy(bytes.begin(), bytes.end(), buffer.begin());
+        return bytes.size();
+    }
+    void close() override
+    {
+        ++closes;
+        if (m_closeFails) {
+            throw StorageError("simbols", "Bad file descriptor");
+        }
+    }
+    int reads = 0;
+    int closes = 0;
+
+private:
+    std::deque<std::string> m_script;
+    bool m_closeFails;
+};
+
+TEST(LoadFile, readErrorIsReportedAndTheReadRetried)
+{
+    ScriptedReader reader({"ok:ab\r\n", "fail", "ok:cd\r\n"});
+    Recorder recorder;
+    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab\r\ncd");
+    EXPECT_EQ(recorder.messages, (std::vector<std::u16string>{u"simbols: Input/output error"}));
+    EXPECT_EQ(recorder.titles, (std::vector<std::u16string>{u"Error"}));
+    EXPECT_EQ(reader.closes, 1);
+}
+
+TEST(LoadFile, readErrorThatRecursEndsWithWhatWasRead)
+{
+    ScriptedReader reader({"ok:ab\r\ncd", "fail", "fail", "ok:never"});
+    Recorder recorder;
+    // The unfinished line "cd" was not handled yet, so it is not part of the text.
+    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab");
+    EXPECT_EQ(recorder.messages.size(), 2u);
+    EXPECT_EQ(reader.reads, 3);
+    EXPECT_EQ(reader.closes, 1);
+}
+
+TEST(LoadFile, closeErrorIsReportedOnceAndTheTextKept)
+{
+    ScriptedReader reader({"ok:abc"}, true);
+    Recorder recorder;
+    EXPECT_EQ(readSettings(reader, LoadMode::JoinLines, recorder.services), u"abc");
+    EXPECT_EQ(recorder.messages, (std::vector<std::u16string>{u"simbols: Bad file descriptor"}));
+    EXPECT_EQ(reader.closes, 1);
+}
+
+TEST(LoadFile, lineEndSplitAcrossReads)
+{
+    ScriptedReader reader({"ok:ab\r", "ok:\ncd\r", "ok:\n"});
+    Recorder recorder;
+    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab\r\ncd");
+}
+
+TEST(SaveFile, replacesAnExistingFileWhole)
+{
+    TempFolder folder;
+    SaveFile(u"a much longer symbol set than the next one", folder.file("simbols"));
+    SaveFile(u"xy", folder.file("simbols"));
+    EXPECT_EQ(readBytes(folder.file("simbols")), "xy\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(SaveFile, failureNamesTheFileLeavesItIntactAndNoTemporary)
+{
+    struct Case {
+        const char* name;
+        std::function<fs::path(const TempFolder&)> prepare;
+    };
+    const Case cases[] = {
+        {"targetIsADirectory",
+         [](const TempFolder& f) {
+             fs::create_directory(f.file("simbols"));
+             writeBytes(f.file("simbols") / "inside", "old");
+             return f.file("simbols");
+         }},
+        {"folderMissing", [](const TempFolder& f) { return f.path() / "gone" / "simbols"; }},
+        {"folderIsAFile",
+         [](const TempFolder& f) {
+             writeBytes(f.path() / "plain", "old");
+             return SettingsPath(f.path() / "plain", "simbols");
+         }},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const fs::path target = c.prepare(folder);
+        const auto before = std::distance(fs::recursive_directory_iterator(folder.path()),
+                                          fs::recursive_directory_iterator());
+        try {
+            SaveFile(u"new", target);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const StorageError& error) {
+            EXPECT_EQ(error.path(), target) << c.name;
+            EXPECT_FALSE(error.reason().empty()) << c.name;
+        }
+        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(folder.path()),
+                                fs::recursive_directory_iterator()),
+                  before)
+            << c.name;
+    }
+}
+
+TEST(SettingsPath, appendsTheSeparatorAndTheNameUnchecked)
+{
+#ifdef _WIN32
+    EXPECT_EQ(SettingsPath(L"C:\\prog", "simbols").native(), L"C:\\prog\\simbols");
+    EXPECT_EQ(SettingsPath(L"C:\\", "excluds").native(), L"C:\\\\excluds");
+#else
+    EXPECT_EQ(SettingsPath("/opt/prog", "simbols").native(), "/opt/prog/simbols");
+    EXPECT_EQ(SettingsPath("/", "excluds").native(), "//excluds");
+#endif
+}
+
+TEST(CodePage, convertsBothWaysThroughTheEightBitTable)
+{
+    EXPECT_EQ(toCodePage(u"Aя№"), "A\xFF\xB9");
+    EXPECT_EQ(fromCodePage("A\xFF\xB9"), u"Aя№");
+    EXPECT_EQ(toCodePage(u"\xD800"), "?");                // lone surrogate
+    EXPECT_EQ(toCodePage(u"\U0001F600\U0001F600"), "??"); // one substitute per character
+}
+
+} // namespace
+} // namespace passgen
