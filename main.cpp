@@ -1,7 +1,37 @@
+#include "generation/OsRandomSource.h"
+#include "generation/SystemClock.h"
+#include "storage/SettingsFile.h"
+#include "windows/QtServices.h"
+#include "windows/SessionEnd.h"
+#include "windows/mdiMain.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    passgen::QtMessageBox messageBox;
+    passgen::SystemClock clock;
+    passgen::OsRandomSource random;
+
+    // As the platform gives it, with a trailing separator at a drive's root.
+    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    passgen::mdiMain window(std::filesystem::path(folder.toStdU16String()),
+                            {messageBox, clock, random});
+    try {
+        window.Load();
+    } catch (const passgen::StorageError& error) {
+        // Ends before anything is written, so an unreadable file is not replaced.
+        QMessageBox::information(nullptr, QStringLiteral("Error"),
+                                 QStringLiteral("Cannot read the settings file %1: %2")
+                                     .arg(QString::fromStdU16String(error.path().u16string()),
+                                          QString::fromLocal8Bit(error.reason().c_str())));
+        return 1;
+    }
+    passgen::closeOnSessionEnd([&window] { window.close(); });
+    window.centreOnScreen();
+    window.show();
+    return app.exec();
 }

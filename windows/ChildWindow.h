@@ -14,8 +14,7 @@ namespace passgen {
 // unload()), built afresh by the next reference. Closing the sub-window
 // closes the form first, so a form's closeEvent is its unload handler and
 // runs however the window was closed.
-template <class Form>
-class ChildWindow final {
+template <class Form> class ChildWindow final {
 public:
     using Factory = std::function<std::unique_ptr<Form>()>;
 

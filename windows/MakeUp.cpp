@@ -1,6 +1,8 @@
 #include "MakeUp.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace passgen::makeup {
@@ -43,8 +46,8 @@ QWidget* create(const Control& spec, QWidget* parent)
             auto* edit = new QPlainTextEdit(caption, parent);
             // Tab moves on to the next field, as in every other text box.
             edit->setTabChangesFocus(true);
-            const bool horizontal = spec.scrollBars == ScrollBars::Horizontal ||
-                                    spec.scrollBars == ScrollBars::Both;
+            const bool horizontal =
+                spec.scrollBars == ScrollBars::Horizontal || spec.scrollBars == ScrollBars::Both;
             const bool vertical =
                 spec.scrollBars == ScrollBars::Vertical || spec.scrollBars == ScrollBars::Both;
             // A horizontal scroll bar means long lines scroll sideways instead of wrapping.
@@ -57,8 +60,9 @@ QWidget* create(const Control& spec, QWidget* parent)
             return edit;
         } else {
             auto* edit = new QLineEdit(parent);
-            if (spec.maxLength > 0)
-                edit->setMaxLength(spec.maxLength);
+            // QLineEdit's own default limit would silently cut a long set.
+            edit->setMaxLength(spec.maxLength > 0 ? spec.maxLength
+                                                  : std::numeric_limits<int>::max());
             edit->setText(caption);
             return edit;
         }
@@ -88,6 +92,38 @@ QWidget* create(const Control& spec, QWidget* parent)
     return new QWidget(parent);
 }
 
+// The design fonts are Windows fonts. Where one is missing, the nearest
+// installed family stands in: Liberation Mono has the metrics of Courier New,
+// and Liberation Sans is nearer Tahoma's width than the usual default.
+void installFontSubstitutes()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    const QStringList families = QFontDatabase::families();
+    const std::pair<const char*, QStringList> substitutes[] = {
+        {"Tahoma", {"Liberation Sans", "DejaVu Sans"}},
+        {"Verdana", {"DejaVu Sans", "Liberation Sans"}},
+        {"Courier New", {"Liberation Mono", "DejaVu Sans Mono"}},
+    };
+    for (const auto& [family, stands] : substitutes) {
+        if (!families.contains(QLatin1String(family), Qt::CaseInsensitive))
+            QFont::insertSubstitutions(QLatin1String(family), stands);
+    }
+}
+
+// A frame's caption colour is its own; the controls inside keep the
+// default text colour instead of inheriting it.
+void keepDefaultTextColour(QWidget& widget)
+{
+    QPalette palette = widget.palette();
+    const QPalette defaults = QApplication::palette(&widget);
+    palette.setColor(QPalette::WindowText, defaults.color(QPalette::WindowText));
+    palette.setColor(QPalette::ButtonText, defaults.color(QPalette::ButtonText));
+    widget.setPalette(palette);
+}
+
 } // namespace
 
 void paint(QWidget& widget, const Colour& background, const Colour& foreground)
@@ -112,7 +148,11 @@ void apply(QWidget& window, const Window& spec)
 {
     window.setObjectName(QString::fromUtf8(spec.name));
     window.setWindowTitle(QString::fromUtf8(spec.caption));
-    window.setFixedSize(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    const QSize size(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    if (spec.fixedSize)
+        window.setFixedSize(size);
+    else
+        window.resize(size);
     paint(window, spec.background);
     if (spec.icon)
         window.setWindowIcon(QIcon(QString::fromUtf8(spec.icon)));
@@ -120,11 +160,13 @@ void apply(QWidget& window, const Window& spec)
 
 QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> controls)
 {
+    installFontSubstitutes();
     QHash<QString, QWidget*> widgets;
+    QHash<QString, const Control*> specs;
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const Control& spec : controls) {
-        QWidget* parent = spec.container ? widgets.value(QString::fromUtf8(spec.container))
-                                         : &window;
+        QWidget* parent =
+            spec.container ? widgets.value(QString::fromUtf8(spec.container)) : &window;
         Q_ASSERT_X(parent, "makeup::build", "container must come before its controls");
         QWidget* widget = create(spec, parent ? parent : &window);
         widget->setObjectName(QString::fromUtf8(spec.name));
@@ -139,10 +181,16 @@ QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> control
             font.setBold(spec.font.bold);
             widget->setFont(font);
         }
+        const Control* container =
+            spec.container ? specs.value(QString::fromUtf8(spec.container)) : nullptr;
+        if (container && container->foreground.type != Colour::Type::Default &&
+            spec.foreground.type == Colour::Type::Default)
+            keepDefaultTextColour(*widget);
         paint(*widget, spec.background, spec.foreground);
         if (spec.toolTip)
             widget->setToolTip(QString::fromUtf8(spec.toolTip));
         widgets.insert(widget->objectName(), widget);
+        specs.insert(widget->objectName(), &spec);
         if (spec.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
             tabOrder.emplace_back(spec.tabIndex, widget);
     }

@@ -18,13 +18,13 @@ inline constexpr double TwipsPerPixel = 15.0; // 1440 twips per inch at 96 dpi
 int pixels(double twips);
 
 enum class Kind {
-    Frame,    // QGroupBox, caption as its title
-    Label,    // QLabel
-    TextBox,  // QLineEdit, or QPlainTextEdit when multiLine
-    Button,   // QPushButton with a caption
-    Picture,  // QPushButton showing its picture in place of a caption
+    Frame,      // QGroupBox, caption as its title
+    Label,      // QLabel
+    TextBox,    // QLineEdit, or QPlainTextEdit when multiLine
+    Button,     // QPushButton with a caption
+    Picture,    // QPushButton showing its picture in place of a caption
     ToolButton, // QToolButton, caption under its picture
-    Strip,    // a plain QWidget used as a toolbar strip
+    Strip,      // a plain QWidget used as a toolbar strip
 };
 
 enum class ScrollBars { None, Horizontal, Vertical, Both };
@@ -57,7 +57,7 @@ struct Font {
 struct Control {
     const char* name;
     Kind kind;
-    const char* container; // nullptr: the window's client area
+    const char* container;           // nullptr: the window's client area
     double left, top, width, height; // twips
     int tabIndex = -1;               // -1: not in the tab order
     const char* caption = nullptr;   // UTF-8; the initial text of a text box
@@ -73,13 +73,14 @@ struct Control {
 
 struct Window {
     const char* name;
-    const char* caption; // UTF-8
+    const char* caption;              // UTF-8
     double clientWidth, clientHeight; // twips
     Colour background = {};
     const char* icon = nullptr; // Qt resource path
+    bool fixedSize = true;      // child windows keep their design size; the frame may be resized
 };
 
-// Applies name, caption, fixed client size, background and icon to window.
+// Applies name, caption, client size, background and icon to window.
 void apply(QWidget& window, const Window& spec);
 
 // Creates the controls as children of window (or of their container, which

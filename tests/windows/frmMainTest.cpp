@@ -1,0 +1,258 @@
+#include "windows/frmMain.h"
+#include "windows/ChildWindow.h"
+#include "windows/QtServices.h"
+#include "windows/SetupWindowControl.h"
+#include "windows/frmSetup.h"
+
+#include "tests/generation/Fakes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace passgen {
+namespace {
+
+using testing::FakeGenPassServices;
+
+class GeneratorWindow : public ::testing::Test {
+protected:
+    GeneratorWindow()
+        : setup(area, [this] { return std::make_unique<frmSetup>(settings); }), control(setup),
+          generator(area, [this] {
+              return std::make_unique<frmMain>(
+                  settings, frmMainServices{control, fakes.messageBox, fakes.clock, fakes.random});
+          })
+    {
+        settings = {u"abcdefgh", u"", 6, 1};
+        area.resize(800, 600);
+        area.show();
+        area.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&area));
+    }
+
+    frmMain& open() { return generator.get(); }
+    void click(const char* name) { QTest::mouseClick(open().button(name), Qt::LeftButton); }
+    QString journal() { return open().txtPass()->toPlainText(); }
+    QString clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+    // The journal's text as the commands see it, line breaks as CR LF.
+    std::u16string journalText() { return JournalField(*open().txtPass()).Text(); }
+
+    Module1 settings;
+    FakeGenPassServices fakes;
+    QMdiArea area;
+    ChildWindow<frmSetup> setup;
+    SetupWindowControl control;
+    ChildWindow<frmMain> generator;
+};
+
+TEST_F(GeneratorWindow, singlePasswordStaysInTheField)
+{
+    click("cmdGen");
+    EXPECT_EQ(open().txtPasswd()->text().size(), 6);
+    EXPECT_TRUE(journal().isEmpty());
+}
+
+TEST_F(GeneratorWindow, batchFillsTheJournalOneLinePerPassword)
+{
+    settings.NPass = 3;
+    open().txtPass()->setPlainText("J");
+    click("cmdGen");
+    const QStringList lines = journal().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "J");
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(lines[i].size(), 6);
+    }
+    EXPECT_TRUE(open().txtPasswd()->text().isEmpty());
+}
+
+TEST_F(GeneratorWindow, generateCommitsAnOpenSettingsWindowFirst)
+{
+    setup.get().txtLenPass()->setText("11");
+    click("cmdGen");
+    EXPECT_FALSE(setup.isLoaded());
+    EXPECT_EQ(settings.LenPass, 11);
+    EXPECT_EQ(open().txtPasswd()->text().size(), 11);
+}
+
+TEST_F(GeneratorWindow, emptySymbolSetInABatchReportsOnceAndOpensTheSettings)
+{
+    settings.Simbols.clear();
+    settings.NPass = 999;
+    open().txtPass()->setPlainText("J");
+    click("cmdGen");
+    EXPECT_EQ(fakes.messageBox.texts,
+              (std::vector<std::u16string>{u"Нет символов для генерации пароля"}));
+    EXPECT_EQ(fakes.messageBox.titles, (std::vector<std::u16string>{u"Генератор"}));
+    EXPECT_TRUE(setup.isLoaded());
+    EXPECT_EQ(journal(), "J");
+    EXPECT_TRUE(open().txtPasswd()->text().isEmpty());
+}
+
+TEST_F(GeneratorWindow, putInJournalTwice)
+{
+    open().txtPasswd()->setText("pw");
+    open().txtPass()->setPlainText("J");
+    click("XpB1");
+    click("XpB1");
+    EXPECT_EQ(journalText(), u"J\r\npw");
+    EXPECT_TRUE(open().txtPasswd()->text().isEmpty());
+}
+
+// Selects characters of the journal by CR LF positions, as a user would
+// with the mouse or Shift and the arrow keys.
+void selectJournal(frmMain& form, std::int32_t start, std::int32_t length)
+{
+    JournalField field(*form.txtPass());
+    field.setSelStart(start);
+    field.setSelLength(length);
+}
+
+TEST_F(GeneratorWindow, clearWithMiddleEntrySelectedKeepsBothLineBreaks)
+{
+    open().txtPass()->setPlainText("p1\np2\np3");
+    selectJournal(open(), 4, 2);
+    ASSERT_EQ(open().txtPass()->textCursor().selectedText(), "p2");
+    click("cmdDelSel");
+    EXPECT_EQ(journalText(), u"p1\r\n\r\np3");
+    click("cmdDelSel");
+    EXPECT_TRUE(journal().isEmpty());
+}
+
+TEST_F(GeneratorWindow, keyboardSelectionIsWhatClearRemoves)
+{
+    QPlainTextEdit* edit = open().txtPass();
+    edit->setPlainText("p1\np2");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    click("cmdDelSel");
+    EXPECT_EQ(journalText(), u"p1\r\n");
+}
+
+TEST_F(GeneratorWindow, copyPutsCrLfTextOnTheClipboardMarkedSensitive)
+{
+    open().txtPass()->setPlainText("p1\np2\np3");
+    click("cmdSelSave");
+    EXPECT_EQ(clipboardText(), "p1\r\np2\r\np3");
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->data("x-kde-passwordManagerHint"), "secret");
+
+    selectJournal(open(), 4, 6);
+    click("cmdSelSave");
+    EXPECT_EQ(clipboardText(), "p2\r\np3");
+    EXPECT_EQ(journalText(), u"p1\r\np2\r\np3");
+}
+
+TEST_F(GeneratorWindow, copyOfAnEmptyJournalLeavesAnEmptyClipboard)
+{
+    QGuiApplication::clipboard()->setText("old");
+    click("cmdSelSave");
+    EXPECT_TRUE(clipboardText().isEmpty());
+}
+
+TEST_F(GeneratorWindow, selectAllFocusesTheJournalAndSelectsEverything)
+{
+    open().txtPass()->setPlainText("p1\np2");
+    click("cmdSelAll");
+    EXPECT_TRUE(open().txtPass()->hasFocus());
+    EXPECT_EQ(open().txtPass()->textCursor().selectedText(), QString::fromUtf16(u"p1\u2029p2"));
+
+    open().txtPass()->clear();
+    click("cmdSelAll");
+    EXPECT_FALSE(open().txtPass()->textCursor().hasSelection());
+    EXPECT_EQ(open().txtPass()->textCursor().position(), 0);
+}
+
+TEST_F(GeneratorWindow, randomSourceFailureIsReportedNotThrown)
+{
+    class FailingRandom final : public RandomSource {
+    public:
+        void reseed(std::int32_t) override {}
+        float next() override
+        {
+            throw std::system_error(EIO, std::generic_category(), "getrandom");
+        }
+    } failing;
+    frmMain form(settings, frmMainServices{control, fakes.messageBox, fakes.clock, failing});
+    QTest::mouseClick(form.button("cmdGen"), Qt::LeftButton);
+    ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
+    EXPECT_NE(fakes.messageBox.texts[0].find(u"getrandom"), std::u16string::npos);
+    EXPECT_TRUE(form.txtPasswd()->text().isEmpty());
+}
+
+TEST_F(GeneratorWindow, makeUpFollowsTheDesignTable)
+{
+    frmMain& form = open();
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Генератор"));
+    EXPECT_EQ(form.size(), QSize(476, 339));
+    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(174, 208, 249));
+    EXPECT_EQ(form.findChild<QWidget*>("fr1")->palette().color(QPalette::Window),
+              QColor(174, 208, 249));
+    const std::pair<const char*, const char*> tips[] = {
+        {"cmdSelSave", "copy selected/all in clipboard"},
+        {"cmdDelSel", "clear selected/all"},
+        {"cmdSelAll", "select all"},
+        {"cmdGen", "generate"},
+        {"XpB1", "put in jurnal"}};
+    for (const auto& [name, tip] : tips) {
+        EXPECT_EQ(form.button(name)->toolTip(), tip) << name;
+    }
+    EXPECT_EQ(form.txtPass()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(form.txtPasswd()->font().pointSizeF(), 20.25);
+    EXPECT_TRUE(form.txtPass()->toPlainText().isEmpty());
+    EXPECT_TRUE(form.txtPasswd()->text().isEmpty());
+}
+
+TEST_F(GeneratorWindow, tabVisitsTheControlsInOrder)
+{
+    frmMain& form = open();
+    form.txtPasswd()->setFocus();
+    QApplication::processEvents();
+    const QWidget* expected[] = {
+        form.txtPass(),           form.button("XpB1"),       form.button("cmdSelAll"),
+        form.button("cmdDelSel"), form.button("cmdSelSave"), form.button("cmdGen"),
+        form.txtPasswd()};
+    for (const QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+}
+
+TEST_F(GeneratorWindow, reopenedWindowStartsEmpty)
+{
+    open().txtPass()->setPlainText("p1");
+    generator.unload();
+    EXPECT_TRUE(open().txtPass()->toPlainText().isEmpty());
+}
+
+TEST(SensitiveMimeData, marksTheTextForEachPlatform)
+{
+    const auto windows = sensitiveMimeData("pw", ClipboardPlatform::Windows);
+    EXPECT_EQ(windows->text(), "pw");
+    const QString prefix = "application/x-qt-windows-mime;value=\"%1\"";
+    EXPECT_EQ(windows->data(prefix.arg("ExcludeClipboardContentFromMonitorProcessing")),
+              QByteArray("\x01\0\0\0", 4));
+    EXPECT_EQ(windows->data(prefix.arg("CanIncludeInClipboardHistory")), QByteArray(4, '\0'));
+    EXPECT_EQ(windows->data(prefix.arg("CanUploadToCloudClipboard")), QByteArray(4, '\0'));
+
+    const auto linux = sensitiveMimeData("pw", ClipboardPlatform::X11OrWayland);
+    EXPECT_EQ(linux->data("x-kde-passwordManagerHint"), "secret");
+    EXPECT_EQ(linux->text(), "pw");
+
+    const auto mac = sensitiveMimeData("pw", ClipboardPlatform::MacOS);
+    EXPECT_TRUE(mac->hasFormat("application/x-nspasteboard-concealed-type"));
+}
+
+} // namespace
+} // namespace passgen

@@ -1,0 +1,182 @@
+#include "windows/frmSetup.h"
+#include "windows/ChildWindow.h"
+
+#include "generation/NormNumText.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace passgen {
+namespace {
+
+class SetupWindow : public ::testing::Test {
+protected:
+    SetupWindow() : window(area, [this] { return std::make_unique<frmSetup>(settings); })
+    {
+        settings = {u"abc", u"x", 6, 1};
+        area.resize(600, 400);
+        area.show();
+    }
+
+    frmSetup& open() { return window.get(); }
+
+    Module1 settings;
+    QMdiArea area;
+    ChildWindow<frmSetup> window;
+};
+
+TEST_F(SetupWindow, loadShowsTheSettingsAndUnloadWithoutEditsKeepsThem)
+{
+    settings = {u"ab\r\ncd", u"xyz", -5, 999};
+    frmSetup& form = open();
+    EXPECT_EQ(form.txtLenPass()->text(), "-5");
+    EXPECT_EQ(form.txtNPass()->text(), "999");
+    EXPECT_EQ(form.txtSim()->document()->blockCount(), 2);
+    EXPECT_EQ(form.txtIskl()->text(), "xyz");
+    window.unload();
+    EXPECT_FALSE(window.isLoaded());
+    EXPECT_EQ(settings.Simbols, u"ab\r\ncd");
+    EXPECT_EQ(settings.Excluds, u"xyz");
+    EXPECT_EQ(settings.LenPass, -5);
+    EXPECT_EQ(settings.NPass, 999);
+}
+
+TEST_F(SetupWindow, closeBoxCommitsAllFourFields)
+{
+    frmSetup& form = open();
+    form.txtLenPass()->setText("12");
+    form.txtNPass()->setText("3");
+    form.txtSim()->setPlainText(QString::fromUtf16(u"a\u00A0b\nc"));
+    form.txtIskl()->setText("q");
+    window.subWindow()->close();
+    EXPECT_EQ(settings.LenPass, 12);
+    EXPECT_EQ(settings.NPass, 3);
+    EXPECT_EQ(settings.Simbols, u"a\u00A0b\r\nc"); // the non-breaking space is a symbol too
+    EXPECT_EQ(settings.Excluds, u"q");
+}
+
+TEST_F(SetupWindow, reopeningShowsTheCommittedValues)
+{
+    open().txtLenPass()->setText("42");
+    window.unload();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    frmSetup& again = open();
+    EXPECT_EQ(again.txtLenPass()->text(), "42");
+    again.txtLenPass()->setText("7");
+    window.unload();
+    EXPECT_EQ(settings.LenPass, 7);
+}
+
+struct Typed {
+    const char* keys;
+    const char* expected;
+};
+
+// Typing key by key into an emptied field; each key's change is corrected
+// before the next key arrives.
+TEST_F(SetupWindow, typingEndsWhereTheCorrectionSays)
+{
+    const Typed cases[] = {
+        {"12", "12"},  {"12a", "12"}, {"1a2", "12"},   {"007", "107"}, {"-", "1"},
+        {"2.9", "29"}, {"1e3", "13"}, {"9999", "999"}, {"abc", "1"},   {"5-", "5"},
+    };
+    frmSetup& form = open();
+    for (QLineEdit* field : {form.txtLenPass(), form.txtNPass()}) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        EXPECT_EQ(field->text(), "1"); // an emptied field reads 1 at once
+        for (const Typed& c : cases) {
+            field->selectAll();
+            QTest::keyClicks(field, QString::fromLatin1(c.keys));
+            EXPECT_EQ(field->text(), QString::fromLatin1(c.expected)) << c.keys;
+            EXPECT_EQ(field->cursorPosition(), field->text().size()) << c.keys;
+        }
+    }
+}
+
+TEST_F(SetupWindow, negativeNumberIsTypedDigitsFirst)
+{
+    QLineEdit* field = open().txtLenPass();
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "5");
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClicks(field, "-");
+    EXPECT_EQ(field->text(), "-5");
+    window.unload();
+    EXPECT_EQ(settings.LenPass, -5);
+}
+
+// Whatever a change leaves in the field, the field shows what NormNumText
+// makes of it: assignments longer than the field are cut to 3 first.
+TEST_F(SetupWindow, assignedAndPastedTextsEndAsNormNumTextSays)
+{
+    const char* texts[] = {"12",  "1a2", "",    "0",  "00", "-5",   "-",   "2.9", "-2.9",
+                           "0.4", "1e3", "9e9", " 5", "+5", "1234", "-99", "abc", "2,5"};
+    const QString separator = QLocale::system().decimalPoint();
+    frmSetup& form = open();
+    QLineEdit* field = form.txtNPass();
+    for (const char* text : texts) {
+        const QString cut = QString::fromLatin1(text).left(3);
+        const QString expected =
+            QString::fromStdU16String(NormNumText(cut.toStdU16String(), separator.at(0).unicode()));
+        field->setText(QString::fromLatin1(text));
+        EXPECT_EQ(field->text(), expected) << "assigned " << text;
+
+        field->selectAll();
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(text));
+        field->paste();
+        EXPECT_EQ(field->text(), expected) << "pasted " << text;
+    }
+}
+
+TEST_F(SetupWindow, numberFieldsHoldThreeCharacters)
+{
+    frmSetup& form = open();
+    EXPECT_EQ(form.txtLenPass()->maxLength(), 3);
+    EXPECT_EQ(form.txtNPass()->maxLength(), 3);
+    const QString longSet(40000, QChar(u'z'));
+    form.txtIskl()->setText(longSet);
+    window.unload();
+    EXPECT_EQ(settings.Excluds.size(), 40000u);
+}
+
+TEST_F(SetupWindow, opensWithLengthFocusedAndTabVisitsTheFieldsInOrder)
+{
+    frmSetup& form = open();
+    area.activateWindow();
+    area.setActiveSubWindow(window.subWindow());
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), form.txtLenPass());
+    const QWidget* expected[] = {form.txtIskl(), form.txtSim(), form.txtNPass(), form.txtLenPass()};
+    for (const QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    EXPECT_EQ(form.txtSim()->toPlainText(), "abc"); // the Tab went nowhere into the text
+}
+
+TEST_F(SetupWindow, makeUpFollowsTheDesignTable)
+{
+    frmSetup& form = open();
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Настройки"));
+    EXPECT_EQ(form.size(), QSize(427, 234));
+    EXPECT_EQ(form.txtSim()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form.txtLenPass()->toolTip(), "count of simbol in password");
+    EXPECT_EQ(form.txtNPass()->toolTip(), "count of passwords");
+    EXPECT_EQ(form.txtIskl()->toolTip(), "excluds");
+    EXPECT_EQ(form.txtSim()->toolTip(), "simbols");
+    EXPECT_EQ(form.txtIskl()->geometry(), QRect(7, 16, 400, 29));
+    EXPECT_FALSE(form.windowIcon().isNull());
+}
+
+} // namespace
+} // namespace passgen

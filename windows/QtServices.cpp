@@ -1,0 +1,194 @@
+#include "QtServices.h"
+
+#include "TextConversion.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstring>
+
+namespace passgen {
+
+namespace {
+
+QByteArray dword(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    std::memcpy(bytes.data(), &value, 4); // little-endian on every Windows target
+    return bytes;
+}
+
+QString windowsFormat(const char* name)
+{
+    return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(name));
+}
+
+} // namespace
+
+void QtMessageBox::information(std::u16string_view text, std::u16string_view title)
+{
+    QMessageBox::information(m_parent, QString::fromUtf16(title.data(), title.size()),
+                             QString::fromUtf16(text.data(), text.size()));
+}
+
+ClipboardPlatform currentClipboardPlatform()
+{
+#if defined(Q_OS_WIN)
+    return ClipboardPlatform::Windows;
+#elif defined(Q_OS_MACOS)
+    return ClipboardPlatform::MacOS;
+#else
+    return ClipboardPlatform::X11OrWayland;
+#endif
+}
+
+std::unique_ptr<QMimeData> sensitiveMimeData(const QString& text, ClipboardPlatform platform)
+{
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text);
+    switch (platform) {
+    case ClipboardPlatform::Windows:
+        data->setData(windowsFormat("ExcludeClipboardContentFromMonitorProcessing"), dword(1));
+        data->setData(windowsFormat("CanIncludeInClipboardHistory"), dword(0));
+        data->setData(windowsFormat("CanUploadToCloudClipboard"), dword(0));
+        break;
+    case ClipboardPlatform::X11OrWayland:
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+        break;
+    case ClipboardPlatform::MacOS:
+        data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), QByteArray());
+        break;
+    }
+    return data;
+}
+
+void QtClipboard::clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtClipboard::setText(const std::u16string& text)
+{
+    QGuiApplication::clipboard()->setMimeData(
+        sensitiveMimeData(QString::fromStdU16String(text)).release());
+}
+
+std::u16string LineEditField::Text() const
+{
+    return m_edit.text().toStdU16String();
+}
+
+void LineEditField::setText(const std::u16string& text)
+{
+    m_edit.setText(QString::fromStdU16String(text));
+}
+
+std::int32_t LineEditField::SelStart() const
+{
+    return m_edit.hasSelectedText() ? m_edit.selectionStart() : m_edit.cursorPosition();
+}
+
+void LineEditField::setSelStart(std::int32_t start)
+{
+    m_edit.setCursorPosition(std::clamp<std::int32_t>(start, 0, m_edit.text().size()));
+}
+
+std::int32_t LineEditField::SelLength() const
+{
+    return m_edit.selectionLength();
+}
+
+void LineEditField::setSelLength(std::int32_t length)
+{
+    const std::int32_t start = SelStart();
+    m_edit.setSelection(start, std::clamp<std::int32_t>(length, 0, m_edit.text().size() - start));
+}
+
+std::u16string LineEditField::SelText() const
+{
+    return m_edit.selectedText().toStdU16String();
+}
+
+void LineEditField::setSelText(const std::u16string& text)
+{
+    m_edit.insert(QString::fromStdU16String(text));
+}
+
+void LineEditField::setFocus()
+{
+    m_edit.setFocus();
+}
+
+QString JournalField::editorText() const
+{
+    return m_edit.document()->toRawText();
+}
+
+std::u16string JournalField::Text() const
+{
+    return fromEditorText(*m_edit.document());
+}
+
+void JournalField::setText(const std::u16string& text)
+{
+    m_edit.setPlainText(toEditorText(text));
+}
+
+std::int32_t JournalField::SelStart() const
+{
+    return fromEditorPosition(editorText(), m_edit.textCursor().selectionStart());
+}
+
+void JournalField::setSelStart(std::int32_t start)
+{
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(toEditorPosition(editorText(), std::max(start, 0)));
+    m_edit.setTextCursor(cursor);
+}
+
+std::int32_t JournalField::SelLength() const
+{
+    const QTextCursor cursor = m_edit.textCursor();
+    const QString text = editorText();
+    return fromEditorPosition(text, cursor.selectionEnd()) -
+           fromEditorPosition(text, cursor.selectionStart());
+}
+
+void JournalField::setSelLength(std::int32_t length)
+{
+    const QString text = editorText();
+    QTextCursor cursor = m_edit.textCursor();
+    const std::int32_t start = cursor.selectionStart();
+    const std::int32_t end =
+        toEditorPosition(text, fromEditorPosition(text, start) + std::max(length, 0));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    m_edit.setTextCursor(cursor);
+}
+
+std::u16string JournalField::SelText() const
+{
+    return fromEditorFragment(m_edit.textCursor().selectedText());
+}
+
+void JournalField::setSelText(const std::u16string& text)
+{
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.insertText(toEditorText(text));
+    m_edit.setTextCursor(cursor);
+}
+
+void JournalField::setFocus()
+{
+    m_edit.setFocus();
+}
+
+} // namespace passgen

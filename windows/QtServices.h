@@ -1,0 +1,77 @@
+#pragma once
+
+#include "generation/Journal.h"
+#include "generation/Services.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLineEdit;
+class QMimeData;
+class QPlainTextEdit;
+class QWidget;
+
+// The Qt side of the core's service interfaces.
+namespace passgen {
+
+class QtMessageBox final : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
+    void information(std::u16string_view text, std::u16string_view title) override;
+
+private:
+    QWidget* m_parent;
+};
+
+enum class ClipboardPlatform { Windows, X11OrWayland, MacOS };
+ClipboardPlatform currentClipboardPlatform();
+
+// Plain text, marked the way password managers mark a secret, so clipboard
+// history, clipboard managers and cloud clipboards leave it out.
+std::unique_ptr<QMimeData>
+sensitiveMimeData(const QString& text, ClipboardPlatform platform = currentClipboardPlatform());
+
+class QtClipboard final : public Clipboard {
+public:
+    void clear() override;
+    void setText(const std::u16string& text) override;
+};
+
+class LineEditField final : public TextField {
+public:
+    explicit LineEditField(QLineEdit& edit) : m_edit(edit) {}
+    std::u16string Text() const override;
+    void setText(const std::u16string& text) override;
+    std::int32_t SelStart() const override;
+    void setSelStart(std::int32_t start) override;
+    std::int32_t SelLength() const override;
+    void setSelLength(std::int32_t length) override;
+    std::u16string SelText() const override;
+    void setSelText(const std::u16string& text) override;
+    void setFocus() override;
+
+private:
+    QLineEdit& m_edit;
+};
+
+// The journal: positions and lengths count a line break as CR LF.
+class JournalField final : public TextField {
+public:
+    explicit JournalField(QPlainTextEdit& edit) : m_edit(edit) {}
+    std::u16string Text() const override;
+    void setText(const std::u16string& text) override;
+    std::int32_t SelStart() const override;
+    void setSelStart(std::int32_t start) override;
+    std::int32_t SelLength() const override;
+    void setSelLength(std::int32_t length) override;
+    std::u16string SelText() const override;
+    void setSelText(const std::u16string& text) override;
+    void setFocus() override;
+
+private:
+    QString editorText() const;
+    QPlainTextEdit& m_edit;
+};
+
+} // namespace passgen

@@ -1,0 +1,175 @@
+#include "mdiMain.h"
+
+#include "MakeUp.h"
+#include "storage/SettingsFile.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QToolButton>
+
+namespace passgen {
+
+namespace {
+
+using namespace makeup;
+
+constexpr Colour grey = rgb(192, 192, 192);
+
+const Window windowSpec{"mdiMain", "Генератор паролей", 7680, 6405, {}, ":/icons/main.ico", false};
+
+// clang-format off
+const Control controls[] = {
+    {.name = "Picture1", .kind = Kind::Strip, .container = nullptr,
+     .left = 0, .top = 0, .width = 7680, .height = 795, .tabIndex = 0, .background = grey},
+    {.name = "cmdGen", .kind = Kind::ToolButton, .container = "Picture1",
+     .left = 0, .top = 0, .width = 1170, .height = 795, .tabIndex = 2,
+     .caption = "Генерация", .toolTip = "generator", .picture = ":/icons/generator.ico"},
+    {.name = "cmdSetup", .kind = Kind::ToolButton, .container = "Picture1",
+     .left = 1155, .top = 0, .width = 1170, .height = 795, .tabIndex = 3,
+     .caption = "Установки", .toolTip = "setup", .picture = ":/icons/settings.ico"},
+    {.name = "cmdExit", .kind = Kind::ToolButton, .container = "Picture1",
+     .left = 6300, .top = 0, .width = 1170, .height = 795, .tabIndex = 1,
+     .caption = "Закрыть", .toolTip = "quit", .picture = ":/icons/exit.ico"},
+};
+// clang-format on
+
+struct Place {
+    double top;
+    double left;
+};
+constexpr Place generatorPlace{1, 1};
+constexpr Place setupPlace{200, 1000};
+
+QString describe(const StorageError& error)
+{
+    return QString::fromStdU16String(error.path().u16string()) + QStringLiteral(": ") +
+           QString::fromLocal8Bit(error.reason().c_str());
+}
+
+} // namespace
+
+float cmdExitLeft(float frameWidth, float buttonWidth)
+{
+    return frameWidth - 100.0f - buttonWidth;
+}
+
+mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, QWidget* parent)
+    : QMainWindow(parent), m_folder(std::move(folder)), m_services(services),
+      m_area(new QMdiArea(this)),
+      m_frmSetup(*m_area, [this] { return std::make_unique<frmSetup>(m_settings); }),
+      m_setupControl(m_frmSetup), m_frmMain(*m_area, [this] {
+          return std::make_unique<frmMain>(m_settings,
+                                           frmMainServices{m_setupControl, m_services.messageBox,
+                                                           m_services.clock, m_services.random});
+      })
+{
+    apply(*this, windowSpec);
+    const auto widgets = build(*this, controls);
+    QWidget* strip = widgets.value("Picture1");
+    strip->setFixedHeight(pixels(795));
+    setMenuWidget(strip);
+    m_area->setBackground(palette().brush(QPalette::Dark)); // the application-workspace colour
+    setCentralWidget(m_area);
+
+    connect(button("cmdGen"), &QToolButton::clicked, this,
+            [this] { bringUp(m_frmMain, generatorPlace.top, generatorPlace.left); });
+    connect(button("cmdSetup"), &QToolButton::clicked, this,
+            [this] { bringUp(m_frmSetup, setupPlace.top, setupPlace.left); });
+    connect(button("cmdExit"), &QToolButton::clicked, this, &QWidget::close);
+}
+
+mdiMain::~mdiMain() = default;
+
+QToolButton* mdiMain::button(const char* name) const
+{
+    return findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void mdiMain::Load()
+{
+    const LoadServices services{[this](std::u16string_view text, std::u16string_view title) {
+                                    m_services.messageBox.information(text, title);
+                                },
+                                [] { QCoreApplication::processEvents(); }};
+    m_settings.Simbols =
+        LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks, services);
+    m_settings.Excluds = LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines, services);
+    m_settings.LenPass = 6;
+    m_settings.NPass = 1;
+    m_loaded = true;
+}
+
+void mdiMain::centreOnScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    move(available.center() - frameGeometry().center() + pos());
+}
+
+template <class Form> void mdiMain::bringUp(ChildWindow<Form>& child, double top, double left)
+{
+    child.get();
+    QMdiSubWindow* sub = child.subWindow();
+    if (sub->isMinimized() || sub->isMaximized()) {
+        sub->showNormal();
+        return;
+    }
+    sub->move(sub->x(), pixels(top));
+    sub->move(pixels(left), sub->y());
+    sub->showNormal();
+    m_area->setActiveSubWindow(sub);
+}
+
+void mdiMain::placeExitButton()
+{
+    QToolButton* exit = button("cmdExit");
+    const float frameWidth = static_cast<float>(frameGeometry().width() * TwipsPerPixel);
+    const float buttonWidth = static_cast<float>(exit->width() * TwipsPerPixel);
+    exit->move(pixels(cmdExitLeft(frameWidth, buttonWidth)), exit->y());
+}
+
+void mdiMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeExitButton();
+}
+
+void mdiMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        placeExitButton();
+    }
+}
+
+void mdiMain::save(const std::u16string& text, const char* name)
+{
+    const std::filesystem::path path = SettingsPath(m_folder, name);
+    try {
+        SaveFile(text, path);
+    } catch (const StorageError& error) {
+        // The old file is still intact; the other file is still written.
+        const QString message =
+            QStringLiteral("Cannot write the settings file %1").arg(describe(error));
+        m_services.messageBox.information(message.toStdU16String(), u"Error");
+    }
+}
+
+void mdiMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed) {
+        m_closed = true;
+        // An open settings window commits its fields before they are saved.
+        m_frmSetup.unload();
+        m_frmMain.unload();
+        if (m_loaded) {
+            save(m_settings.Simbols, "simbols");
+            save(m_settings.Excluds, "excluds");
+        }
+    }
+    event->accept();
+}
+
+} // namespace passgen

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ChildWindow.h"
+#include "SetupWindowControl.h"
+#include "frmMain.h"
+#include "frmSetup.h"
+#include "generation/Module1.h"
+
+#include <QMainWindow>
+
+#include <filesystem>
+
+class QMdiArea;
+class QToolButton;
+
+namespace passgen {
+
+struct mdiMainServices {
+    MessageBox& messageBox;
+    Clock& clock;
+    RandomSource& random;
+};
+
+// Where cmdExit stands, in twips, for a frame of outer width frameWidth:
+// 100 twips from the right edge, also when that is left of the strip's start.
+float cmdExitLeft(float frameWidth, float buttonWidth);
+
+// The frame window: the toolbar strip, the area that hosts the generator and
+// settings windows, and the start and end of a run. It holds the settings.
+class mdiMain final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    mdiMain(std::filesystem::path folder, const mdiMainServices& services,
+            QWidget* parent = nullptr);
+    ~mdiMain() override;
+
+    // Reads both settings files and sets the start values. Throws
+    // StorageError when a file exists but cannot be read; nothing is written
+    // then, also not at close.
+    void Load();
+
+    // Places the frame in the middle of its screen.
+    void centreOnScreen();
+
+    Module1& settings() { return m_settings; }
+    QMdiArea& area() const { return *m_area; }
+    ChildWindow<frmMain>& generatorWindow() { return m_frmMain; }
+    ChildWindow<frmSetup>& setupWindow() { return m_frmSetup; }
+    QToolButton* button(const char* name) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
+    void placeExitButton();
+    void save(const std::u16string& text, const char* name);
+
+    std::filesystem::path m_folder;
+    mdiMainServices m_services;
+    Module1 m_settings;
+    QMdiArea* m_area = nullptr;
+    ChildWindow<frmSetup> m_frmSetup;
+    SetupWindowControl m_setupControl;
+    ChildWindow<frmMain> m_frmMain;
+    bool m_loaded = false;
+    bool m_closed = false;
+};
+
+} // namespace passgen
