@@ -72,6 +72,9 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
     strip->setFixedHeight(pixels(795));
     setMenuWidget(strip);
     m_area->setBackground(palette().brush(QPalette::Dark)); // the application-workspace colour
+    // The frame may be made narrower than the close button, as the resize
+    // rule allows; the area's own minimum would stop it earlier.
+    m_area->setMinimumSize(1, 1);
     setCentralWidget(m_area);
 
     connect(button("cmdGen"), &QToolButton::clicked, this,

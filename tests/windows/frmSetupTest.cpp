@@ -175,7 +175,7 @@ TEST_F(SetupWindow, makeUpFollowsTheDesignTable)
     EXPECT_EQ(form.txtIskl()->toolTip(), "excluds");
     EXPECT_EQ(form.txtSim()->toolTip(), "simbols");
     EXPECT_EQ(form.txtIskl()->geometry(), QRect(7, 16, 400, 29));
-    EXPECT_FALSE(form.windowIcon().isNull());
+    EXPECT_FALSE(form.windowIcon().pixmap(16, 16).isNull());
 }
 
 } // namespace

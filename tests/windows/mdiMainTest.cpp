@@ -1,0 +1,235 @@
+#include "windows/mdiMain.h"
+#include "windows/MakeUp.h"
+
+#include "storage/SettingsFile.h"
+#include "tests/generation/Fakes.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace passgen {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        folder =
+            fs::temp_directory_path() / ("passgen-main-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder);
+    }
+    ~MainWindow() override
+    {
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(folder, ignored);
+    }
+
+    mdiMain& start()
+    {
+        window = std::make_unique<mdiMain>(
+            folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+        window->Load();
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+
+    void click(const char* name) { QTest::mouseClick(window->button(name), Qt::LeftButton); }
+    fs::path file(const char* name) const { return SettingsPath(folder, name); }
+
+    fs::path folder;
+    testing::FakeGenPassServices fakes;
+    std::unique_ptr<mdiMain> window;
+};
+
+TEST_F(MainWindow, firstStartWithoutFilesWritesBothAtClose)
+{
+    mdiMain& main = start();
+    EXPECT_EQ(main.settings().Simbols, u"");
+    EXPECT_EQ(main.settings().Excluds, u"");
+    EXPECT_EQ(main.settings().LenPass, 6);
+    EXPECT_EQ(main.settings().NPass, 1);
+    EXPECT_TRUE(main.close());
+    EXPECT_EQ(readBytes(file("simbols")), "\r\n");
+    EXPECT_EQ(readBytes(file("excluds")), "\r\n");
+}
+
+TEST_F(MainWindow, setsFromFilesReachTheSettingsWindow)
+{
+    writeBytes(file("simbols"), "ab\r\ncd\r\n");
+    writeBytes(file("excluds"), "x\r\ny\r\n");
+    start();
+    click("cmdSetup");
+    frmSetup* setup = window->setupWindow().loaded();
+    ASSERT_NE(setup, nullptr);
+    EXPECT_EQ(setup->txtSim()->toPlainText(), "ab\ncd");
+    EXPECT_EQ(setup->txtIskl()->text(), "xy");
+    EXPECT_EQ(setup->txtLenPass()->text(), "6");
+    EXPECT_EQ(setup->txtNPass()->text(), "1");
+}
+
+TEST_F(MainWindow, symbolsTypedIntoAnOpenSettingsWindowAreSavedAtClose)
+{
+    start();
+    click("cmdSetup");
+    QPlainTextEdit* txtSim = window->setupWindow().loaded()->txtSim();
+    txtSim->setFocus();
+    QTest::keyClicks(txtSim, "ab");
+    QTest::keyClick(txtSim, Qt::Key_Return);
+    QTest::sendKeyEvent(QTest::Click, txtSim, Qt::Key_unknown, QString::fromUtf8("Ж"),
+                        Qt::NoModifier);
+    QTest::keyClicks(txtSim, "c");
+    click("cmdExit");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(readBytes(file("simbols")), "ab\r\n\xC6"
+                                          "c\r\n");
+}
+
+TEST_F(MainWindow, toolbarBringsChildWindowsToTheirPlaces)
+{
+    start();
+    click("cmdGen");
+    QMdiSubWindow* generator = window->generatorWindow().subWindow();
+    ASSERT_NE(generator, nullptr);
+    EXPECT_EQ(generator->pos(), QPoint(0, 0)); // 1 twip
+    EXPECT_EQ(window->area().activeSubWindow(), generator);
+
+    click("cmdSetup");
+    QMdiSubWindow* setup = window->setupWindow().subWindow();
+    EXPECT_EQ(setup->pos(), QPoint(67, 13)); // 1000 and 200 twips
+    EXPECT_EQ(window->area().activeSubWindow(), setup);
+
+    generator->move(120, 80);
+    click("cmdGen");
+    EXPECT_EQ(generator->pos(), QPoint(0, 0));
+    EXPECT_EQ(window->area().activeSubWindow(), generator);
+}
+
+TEST_F(MainWindow, minimisedOrMaximisedChildIsOnlyRestored)
+{
+    start();
+    click("cmdSetup");
+    QMdiSubWindow* setup = window->setupWindow().subWindow();
+    setup->move(150, 100);
+    const QPoint place = setup->pos();
+    setup->showMinimized();
+    click("cmdSetup");
+    EXPECT_FALSE(setup->isMinimized());
+    EXPECT_EQ(setup->pos(), place);
+
+    window->setupWindow().loaded()->txtLenPass()->setText("9");
+    setup->showMaximized();
+    click("cmdSetup");
+    EXPECT_FALSE(setup->isMaximized());
+    EXPECT_EQ(window->setupWindow().loaded()->txtLenPass()->text(), "9"); // not loaded afresh
+}
+
+TEST(cmdExitLeft, keepsTheButtonAtTheRightEdgeEvenWhenNegative)
+{
+    EXPECT_EQ(cmdExitLeft(5000, 1170), 3730);
+    EXPECT_EQ(cmdExitLeft(7680, 1170), 6410);
+    EXPECT_EQ(cmdExitLeft(1000, 1170), -270);
+}
+
+TEST_F(MainWindow, resizingMovesTheExitButton)
+{
+    start();
+    for (const int width : {500, 60}) {
+        window->resize(width, 400);
+        QApplication::processEvents();
+        const int frameWidth = window->frameGeometry().width();
+        const int expected = makeup::pixels(cmdExitLeft(frameWidth * 15.0f, 1170));
+        EXPECT_EQ(window->button("cmdExit")->x(), expected) << width;
+    }
+    EXPECT_LT(window->button("cmdExit")->x(), 0);
+    EXPECT_EQ(window->button("cmdGen")->x(), 0);
+    EXPECT_EQ(window->button("cmdSetup")->x(), 77); // 1155 twips: 15 twips over cmdGen
+}
+
+TEST_F(MainWindow, unreadableFileAtStartIsAnErrorAndNothingIsWritten)
+{
+    // A symlink loop defeats the lookup whatever the user's rights, root included.
+    fs::create_symlink(file("simbols"), file("simbols"));
+    writeBytes(file("excluds"), "keep\r\n");
+    window = std::make_unique<mdiMain>(
+        folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+    EXPECT_THROW(window->Load(), StorageError);
+    window->close();
+    EXPECT_EQ(readBytes(file("excluds")), "keep\r\n");
+    EXPECT_TRUE(fs::is_symlink(file("simbols")));
+}
+
+TEST_F(MainWindow, unwritableFileAtCloseIsReportedAndTheOtherStillWritten)
+{
+    writeBytes(file("excluds"), "old\r\n");
+    start();
+    window->settings().Simbols = u"new";
+    window->settings().Excluds = u"newer";
+    // A directory where the file should be cannot be replaced, root or not.
+    fs::create_directory(file("simbols"));
+    window->close();
+    ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
+    EXPECT_NE(fakes.messageBox.texts[0].find(u"simbols"), std::u16string::npos);
+    EXPECT_EQ(fakes.messageBox.titles[0], u"Error");
+    EXPECT_EQ(readBytes(file("excluds")), "newer\r\n");
+}
+
+TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
+{
+    start();
+    window->close();
+    writeBytes(file("simbols"), "changed\r\n");
+    window->close();
+    EXPECT_EQ(readBytes(file("simbols")), "changed\r\n");
+}
+
+TEST_F(MainWindow, makeUpFollowsTheDesignTable)
+{
+    start();
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Генератор паролей"));
+    EXPECT_EQ(window->size(), QSize(512, 427));
+    const std::tuple<const char*, const char*, const char*> buttons[] = {
+        {"cmdGen", "Генерация", "generator"},
+        {"cmdSetup", "Установки", "setup"},
+        {"cmdExit", "Закрыть", "quit"}};
+    for (const auto& [name, caption, tip] : buttons) {
+        QToolButton* button = window->button(name);
+        EXPECT_EQ(button->text(), QString::fromUtf8(caption));
+        EXPECT_EQ(button->toolTip(), tip);
+        EXPECT_EQ(button->size(), QSize(78, 53));
+        EXPECT_FALSE(button->icon().pixmap(32, 32).isNull()) << name;
+    }
+    EXPECT_FALSE(window->windowIcon().pixmap(16, 16).isNull());
+}
+
+} // namespace
+} // namespace passgen
