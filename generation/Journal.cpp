@@ -1,5 +1,7 @@
 #include "Journal.h"
 
+#include <algorithm>
+
 namespace passgen {
 
 namespace {
@@ -28,6 +30,9 @@ void GeneratorCommands::Generate()
     // each time; the batch runs without window events in between, so building
     // the text here and assigning it once shows exactly the same result.
     std::u16string journal = m_txtPass.Text();
+    journal.reserve(journal.size() +
+                    static_cast<std::size_t>(count) *
+                        (static_cast<std::size_t>(std::max(m_settings.LenPass, 0)) + 2));
     bool grown = false;
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::optional<std::u16string> password = GenPass(m_settings, m_genPass);

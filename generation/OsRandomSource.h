@@ -8,8 +8,9 @@
 
 namespace passgen {
 
-// The program's random source: every value comes from the operating system's
-// cryptographic generator, so a password cannot be predicted from the time at
+// The program's random source: every value comes from a cryptographic
+// generator seeded by the operating system (BCryptGenRandom on Windows,
+// OpenSSL's kernel-seeded DRBG elsewhere), so a password cannot be predicted from the time at
 // which it was made. Values are k / 2^24 with k uniform over 0 .. 2^24 - 1.
 // Throws std::system_error from next() when the operating system fails.
 class OsRandomSource final : public RandomSource {

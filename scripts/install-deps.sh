@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
+    libssl-dev
     # "Courier New" maps to the metric-compatible Liberation Mono, "Tahoma"
     # and "Verdana" to DejaVu Sans.
     fonts-liberation fonts-dejavu-core

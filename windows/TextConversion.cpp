@@ -15,8 +15,15 @@ bool isBreak(QChar c)
 
 QString toEditorText(const std::u16string& text)
 {
-    QString result = QString::fromStdU16String(text);
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar* out = result.data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            continue;
+        }
+        *out++ = QChar(text[i]);
+    }
+    result.truncate(out - result.constData());
     return result;
 }
 

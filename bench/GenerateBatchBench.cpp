@@ -1,0 +1,97 @@
+#include "generation/OsRandomSource.h"
+#include "generation/SystemClock.h"
+#include "windows/frmMain.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+namespace passgen {
+namespace {
+
+class NoMessageBox final : public MessageBox {
+public:
+    void information(std::u16string_view, std::u16string_view) override {}
+};
+
+class NoSettingsWindow final : public SettingsWindow {
+public:
+    void show() override {}
+    void close() override {}
+};
+
+Module1 largestBatch()
+{
+    Module1 settings{u"", u"", 999, 999};
+    for (char16_t c = u'!'; c <= u'~'; ++c) {
+        settings.Simbols += c; // 94 symbols
+    }
+    return settings;
+}
+
+struct Window {
+    Module1 settings = largestBatch();
+    NoMessageBox messageBox;
+    NoSettingsWindow settingsWindow;
+    SystemClock clock;
+    OsRandomSource random;
+    frmMain form{settings, frmMainServices{settingsWindow, messageBox, clock, random}};
+};
+
+// The generate button of the real window, from the click to the journal
+// holding all 999 lines of 999 characters.
+void BM_GenerateBatch(benchmark::State& state)
+{
+    Window window;
+    window.form.show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.form.txtPass()->clear();
+        state.ResumeTiming();
+        QTest::mouseClick(window.form.button("cmdGen"), Qt::LeftButton);
+        if (window.form.txtPass()->document()->blockCount() != 999) {
+            state.SkipWithError("the journal does not hold the batch");
+        }
+    }
+}
+BENCHMARK(BM_GenerateBatch)->Unit(benchmark::kMillisecond);
+
+// The floor: the same amount of text put into the same kind of widget at once.
+void BM_JournalFill(benchmark::State& state)
+{
+    Window window;
+    window.form.show();
+    QString text;
+    for (int line = 0; line < 999; ++line) {
+        if (line > 0) {
+            text += u'\n';
+        }
+        text += QString(999, QChar(u'a' + line % 26));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.form.txtPass()->clear();
+        state.ResumeTiming();
+        window.form.txtPass()->setPlainText(text);
+    }
+}
+BENCHMARK(BM_JournalFill)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace passgen
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
