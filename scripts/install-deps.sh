@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Installs what building and testing passgen needs on Debian or Ubuntu.
-# Runs apt-get as root, through sudo when started by another user.
+# Installs what building passgen needs on Debian or Ubuntu; with --tests also
+# what its tests and benchmarks need (--windows adds the Windows leg's
+# cross-compiler and Wine). Runs apt-get as root, through sudo when started by another user.
 set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev
     libssl-dev
-    # "Courier New" maps to the metric-compatible Liberation Mono, "Tahoma"
-    # and "Verdana" to DejaVu Sans.
+    # Stand-ins for the Windows fonts: Liberation Mono has the metrics of
+    # "Courier New", Liberation Sans and DejaVu Sans serve "Tahoma" and "Verdana".
     fonts-liberation fonts-dejavu-core
 )
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(
+        libgtest-dev libgmock-dev googletest libbenchmark-dev python3
+    )
+fi
+if [ "${1:-}" = "--windows" ]; then
+    packages+=(googletest g++-mingw-w64-x86-64 wine64 wine)
+fi
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -20,4 +28,4 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${packages[@]}" "$@"
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${packages[@]}"

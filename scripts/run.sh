@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DPASSGEN_TESTS=OFF
+cmake -S . -B build -DPASSGEN_TESTS=OFF -DPASSGEN_BENCH=OFF
 cmake --build build --parallel "$(nproc)"
 exec build/passgen

@@ -115,6 +115,11 @@ std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)
 {
+    // A file the user may not write stays as it is; the rename below would
+    // replace it regardless of its own permissions.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        fail(path, errno);
+    }
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
