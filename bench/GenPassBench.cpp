@@ -2,21 +2,12 @@
 #include "generation/OsRandomSource.h"
 #include "generation/SystemClock.h"
 
+#include "SilentServices.h"
+
 #include <benchmark/benchmark.h>
 
 namespace passgen {
 namespace {
-
-class NoMessageBox final : public MessageBox {
-public:
-    void information(std::u16string_view, std::u16string_view) override {}
-};
-
-class NoSettingsWindow final : public SettingsWindow {
-public:
-    void show() override {}
-    void close() override {}
-};
 
 std::u16string printableAscii()
 {

@@ -8,21 +8,12 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "SilentServices.h"
+
 #include <benchmark/benchmark.h>
 
 namespace passgen {
 namespace {
-
-class NoMessageBox final : public MessageBox {
-public:
-    void information(std::u16string_view, std::u16string_view) override {}
-};
-
-class NoSettingsWindow final : public SettingsWindow {
-public:
-    void show() override {}
-    void close() override {}
-};
 
 Module1 largestBatch()
 {

@@ -33,23 +33,23 @@ QColor toColor(const Colour& colour, const QPalette& palette)
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-QWidget* create(const Control& spec, QWidget* parent)
+QWidget* create(const Control& design, QWidget* parent)
 {
-    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
-    switch (spec.kind) {
+    const QString caption = design.caption ? QString::fromUtf8(design.caption) : QString();
+    switch (design.kind) {
     case Kind::Frame:
         return new QGroupBox(caption, parent);
     case Kind::Label:
         return new QLabel(caption, parent);
     case Kind::TextBox:
-        if (spec.multiLine) {
+        if (design.multiLine) {
             auto* edit = new QPlainTextEdit(caption, parent);
             // Tab moves on to the next field, as in every other text box.
             edit->setTabChangesFocus(true);
-            const bool horizontal =
-                spec.scrollBars == ScrollBars::Horizontal || spec.scrollBars == ScrollBars::Both;
+            const bool horizontal = design.scrollBars == ScrollBars::Horizontal ||
+                                    design.scrollBars == ScrollBars::Both;
             const bool vertical =
-                spec.scrollBars == ScrollBars::Vertical || spec.scrollBars == ScrollBars::Both;
+                design.scrollBars == ScrollBars::Vertical || design.scrollBars == ScrollBars::Both;
             // A horizontal scroll bar means long lines scroll sideways instead of wrapping.
             edit->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap
                                              : QPlainTextEdit::WidgetWidth);
@@ -61,8 +61,8 @@ QWidget* create(const Control& spec, QWidget* parent)
         } else {
             auto* edit = new QLineEdit(parent);
             // QLineEdit's own default limit would silently cut a long set.
-            edit->setMaxLength(spec.maxLength > 0 ? spec.maxLength
-                                                  : std::numeric_limits<int>::max());
+            edit->setMaxLength(design.maxLength > 0 ? design.maxLength
+                                                    : std::numeric_limits<int>::max());
             edit->setText(caption);
             return edit;
         }
@@ -70,8 +70,8 @@ QWidget* create(const Control& spec, QWidget* parent)
         return new QPushButton(caption, parent);
     case Kind::Picture: {
         auto* button = new QPushButton(parent);
-        if (spec.picture) {
-            button->setIcon(QIcon(QString::fromUtf8(spec.picture)));
+        if (design.picture) {
+            button->setIcon(QIcon(QString::fromUtf8(design.picture)));
             button->setIconSize(QSize(32, 32));
         }
         return button;
@@ -80,8 +80,8 @@ QWidget* create(const Control& spec, QWidget* parent)
         auto* button = new QToolButton(parent);
         button->setText(caption);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        if (spec.picture) {
-            button->setIcon(QIcon(QString::fromUtf8(spec.picture)));
+        if (design.picture) {
+            button->setIcon(QIcon(QString::fromUtf8(design.picture)));
             button->setIconSize(QSize(32, 32));
         }
         return button;
@@ -144,55 +144,55 @@ void paint(QWidget& widget, const Colour& background, const Colour& foreground)
     widget.setPalette(palette);
 }
 
-void apply(QWidget& window, const Window& spec)
+void apply(QWidget& window, const Window& design)
 {
-    window.setObjectName(QString::fromUtf8(spec.name));
-    window.setWindowTitle(QString::fromUtf8(spec.caption));
-    const QSize size(pixels(spec.clientWidth), pixels(spec.clientHeight));
-    if (spec.fixedSize)
+    window.setObjectName(QString::fromUtf8(design.name));
+    window.setWindowTitle(QString::fromUtf8(design.caption));
+    const QSize size(pixels(design.clientWidth), pixels(design.clientHeight));
+    if (design.fixedSize)
         window.setFixedSize(size);
     else
         window.resize(size);
-    paint(window, spec.background);
-    if (spec.icon)
-        window.setWindowIcon(QIcon(QString::fromUtf8(spec.icon)));
+    paint(window, design.background);
+    if (design.icon)
+        window.setWindowIcon(QIcon(QString::fromUtf8(design.icon)));
 }
 
 QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> controls)
 {
     installFontSubstitutes();
     QHash<QString, QWidget*> widgets;
-    QHash<QString, const Control*> specs;
+    QHash<QString, const Control*> designs;
     std::vector<std::pair<int, QWidget*>> tabOrder;
-    for (const Control& spec : controls) {
+    for (const Control& design : controls) {
         QWidget* parent =
-            spec.container ? widgets.value(QString::fromUtf8(spec.container)) : &window;
+            design.container ? widgets.value(QString::fromUtf8(design.container)) : &window;
         Q_ASSERT_X(parent, "makeup::build", "container must come before its controls");
-        QWidget* widget = create(spec, parent ? parent : &window);
-        widget->setObjectName(QString::fromUtf8(spec.name));
-        widget->setGeometry(pixels(spec.left), pixels(spec.top), pixels(spec.width),
-                            pixels(spec.height));
-        if (spec.font.family || spec.font.pointSize > 0 || spec.font.bold) {
+        QWidget* widget = create(design, parent ? parent : &window);
+        widget->setObjectName(QString::fromUtf8(design.name));
+        widget->setGeometry(pixels(design.left), pixels(design.top), pixels(design.width),
+                            pixels(design.height));
+        if (design.font.family || design.font.pointSize > 0 || design.font.bold) {
             QFont font = widget->font();
-            if (spec.font.family)
-                font.setFamily(QString::fromUtf8(spec.font.family));
-            if (spec.font.pointSize > 0)
-                font.setPointSizeF(spec.font.pointSize);
-            font.setBold(spec.font.bold);
+            if (design.font.family)
+                font.setFamily(QString::fromUtf8(design.font.family));
+            if (design.font.pointSize > 0)
+                font.setPointSizeF(design.font.pointSize);
+            font.setBold(design.font.bold);
             widget->setFont(font);
         }
         const Control* container =
-            spec.container ? specs.value(QString::fromUtf8(spec.container)) : nullptr;
+            design.container ? designs.value(QString::fromUtf8(design.container)) : nullptr;
         if (container && container->foreground.type != Colour::Type::Default &&
-            spec.foreground.type == Colour::Type::Default)
+            design.foreground.type == Colour::Type::Default)
             keepDefaultTextColour(*widget);
-        paint(*widget, spec.background, spec.foreground);
-        if (spec.toolTip)
-            widget->setToolTip(QString::fromUtf8(spec.toolTip));
+        paint(*widget, design.background, design.foreground);
+        if (design.toolTip)
+            widget->setToolTip(QString::fromUtf8(design.toolTip));
         widgets.insert(widget->objectName(), widget);
-        specs.insert(widget->objectName(), &spec);
-        if (spec.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
-            tabOrder.emplace_back(spec.tabIndex, widget);
+        designs.insert(widget->objectName(), &design);
+        if (design.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
+            tabOrder.emplace_back(design.tabIndex, widget);
     }
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

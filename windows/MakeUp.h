@@ -81,7 +81,7 @@ struct Window {
 };
 
 // Applies name, caption, client size, background and icon to window.
-void apply(QWidget& window, const Window& spec);
+void apply(QWidget& window, const Window& design);
 
 // Creates the controls as children of window (or of their container, which
 // must come earlier in the table), in table order, and chains the keyboard

@@ -2,6 +2,8 @@
 #include "storage/CodePage.h"
 #include "storage/FileReader.h"
 
+#include "tests/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -13,6 +15,8 @@ namespace passgen {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::writeBytes;
 
 class TempFolder {
 public:
@@ -34,20 +38,6 @@ public:
 private:
     fs::path m_path;
 };
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 struct Recorder {
     std::vector<std::u16string> messages;

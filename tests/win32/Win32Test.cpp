@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "tests/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,14 +16,7 @@ namespace passgen {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testing::readBytes;
 
 class Folder : public ::testing::Test {
 protected:

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "tests/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -23,19 +25,8 @@ namespace passgen {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::readBytes;
+using testing::writeBytes;
 
 class MainWindow : public ::testing::Test {
 protected:
