@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 namespace passgen {
 namespace {
 
@@ -36,6 +38,30 @@ void BM_GenPass(benchmark::State& state)
 }
 BENCHMARK(BM_GenPass)->Arg(6)->Arg(999);
 
+// The core's share of the largest batch: Generate with 999 passwords of 999
+// characters into a field that only keeps its text.
+void BM_GenerateBatchCore(benchmark::State& state)
+{
+    NoMessageBox messageBox;
+    NoSettingsWindow settingsWindow;
+    SystemClock clock;
+    OsRandomSource random;
+    const GenPassServices services{messageBox, [] { return std::u16string(u"Генератор"); },
+                                   settingsWindow, clock, random};
+    Module1 settings{printableAscii(), u"", 999, 999};
+    PlainField txtPasswd;
+    PlainField txtPass;
+    NoClipboard clipboard;
+    GeneratorCommands commands{settings, txtPasswd, txtPass, clipboard, services};
+    for (auto _ : state) {
+        txtPass.text.clear();
+        commands.Generate();
+        benchmark::DoNotOptimize(txtPass.text.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 999 * 999);
+}
+BENCHMARK(BM_GenerateBatchCore)->Unit(benchmark::kMillisecond);
+
 // The share of the above that goes to the operating system's random source.
 void BM_OsRandomNext(benchmark::State& state)
 {
@@ -46,6 +72,19 @@ void BM_OsRandomNext(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_OsRandomNext);
+
+// The same values in blocks, as GenPass asks for them.
+void BM_OsRandomFill(benchmark::State& state)
+{
+    OsRandomSource random;
+    std::vector<float> block(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        random.fill(block);
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_OsRandomFill)->Arg(512);
 
 } // namespace
 } // namespace passgen

@@ -1,8 +1,10 @@
 #include "GenPass.h"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <memory>
+#include <span>
 
 namespace passgen {
 
@@ -52,6 +54,14 @@ double roundHalfToEven(double x)
     return (x + shift) - shift;
 }
 
+// The draw rule for one value r from the source: k = r * n rounded, kept
+// when 1 <= k <= n, or 0 for a draw to discard.
+std::int32_t rank(float r, double n)
+{
+    const double k = roundHalfToEven(static_cast<double>(r) * n);
+    return k >= 1.0 && k <= n ? static_cast<std::int32_t>(k) : 0;
+}
+
 std::optional<std::u16string> reportNoSymbols(const GenPassServices& services)
 {
     services.messageBox.information(noSymbolsMessage, services.caption());
@@ -85,12 +95,37 @@ std::optional<std::u16string> GenPass(const Module1& settings, const GenPassServ
     // one half is drawn again and the last character gets only half a unit of
     // x, so it comes up half as often as each other one. Users' expectations
     // and earlier passwords' statistics rest on it, so it stays.
-    for (std::int32_t i = 0; i < lenPass;) {
-        const double x = static_cast<double>(services.random.next()) * n;
-        const double k = roundHalfToEven(x);
-        if (k >= 1.0 && k <= n) {
-            password[static_cast<std::size_t>(i)] = alphabet[static_cast<std::size_t>(k) - 1];
-            ++i;
+    //
+    // Values come in blocks to save a call per character. A block never asks
+    // for more values than characters are still missing, so the source gives
+    // out exactly the values that one call per draw would have used, and
+    // filled stays below password.size() while a block is written out.
+    //
+    // Each group of draws is ranked first, in code the compiler vectorises
+    // (the ranks past the block's end come from stale draws and are not
+    // used). Then every rank is written at the next free place, table[0]
+    // standing for a discarded draw, and only a kept draw moves that place
+    // on: no branch per draw.
+    std::u16string table(1, u'\0');
+    table += alphabet;
+    char16_t* const out = password.data();
+    constexpr std::size_t group = 8;
+    std::array<float, 64 * group> draws{};
+    std::array<std::int32_t, group> ranks;
+    std::size_t filled = 0;
+    while (filled < password.size()) {
+        const std::span<float> block(draws.data(),
+                                     std::min(draws.size(), password.size() - filled));
+        services.random.fill(block);
+        for (std::size_t first = 0; first < block.size(); first += group) {
+            for (std::size_t j = 0; j < group; ++j) {
+                ranks[j] = rank(draws[first + j], n);
+            }
+            const std::size_t size = std::min(group, block.size() - first);
+            for (std::size_t j = 0; j < size; ++j) {
+                out[filled] = table[static_cast<std::size_t>(ranks[j])];
+                filled += ranks[j] != 0 ? 1 : 0;
+            }
         }
     }
     return password;

@@ -2,6 +2,8 @@
 
 #include "OsRandom.h"
 
+#include <algorithm>
+
 namespace passgen {
 
 namespace {
@@ -13,6 +15,13 @@ std::uint32_t spread(std::uint64_t x)
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     return static_cast<std::uint32_t>(x ^ (x >> 31));
+}
+
+// k / 2^24, k being the low 24 bits of a word XOR the time-of-day mask.
+float toValue(std::uint32_t word, std::uint32_t mask)
+{
+    const std::uint32_t k = (word & 0xFFFFFFu) ^ mask;
+    return static_cast<float>(static_cast<std::int32_t>(k)) * 0x1p-24f;
 }
 
 } // namespace
@@ -28,19 +37,43 @@ void OsRandomSource::reseed(std::int32_t seed)
 
 float OsRandomSource::next()
 {
-    if (m_next == m_buffer.size()) {
+    if (m_next == m_words.size()) {
         refill();
     }
-    const unsigned char* b = m_buffer.data() + m_next;
-    m_next += bytesPerValue;
-    const std::uint32_t k =
-        (std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16) ^ m_mask;
-    return static_cast<float>(k) * 0x1p-24f;
+    return toValue(m_words[m_next++], m_mask);
+}
+
+void OsRandomSource::fill(std::span<float> values)
+{
+    std::size_t done = 0;
+    while (done < values.size()) {
+        if (m_next == m_words.size()) {
+            refill();
+        }
+        const std::size_t count = std::min(values.size() - done, m_words.size() - m_next);
+        const std::uint32_t* words = m_words.data() + m_next;
+        float* out = values.data() + done;
+        const std::uint32_t mask = m_mask;
+        // Whole groups of a fixed size let the compiler use vector code.
+        constexpr std::size_t group = 8;
+        std::size_t i = 0;
+        for (; i + group <= count; i += group) {
+            for (std::size_t j = 0; j < group; ++j) {
+                out[i + j] = toValue(words[i + j], mask);
+            }
+        }
+        for (; i < count; ++i) {
+            out[i] = toValue(words[i], mask);
+        }
+        m_next += count;
+        done += count;
+    }
 }
 
 void OsRandomSource::refill()
 {
-    fillOsRandom(m_buffer.data(), m_buffer.size());
+    // Every bit of every word is random, so the byte order does not matter.
+    fillOsRandom(m_words.data(), m_words.size() * sizeof(std::uint32_t));
     m_next = 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,15 @@ public:
     virtual void reseed(std::int32_t seed) = 0;
     // The next value r, 0 <= r < 1, in single precision.
     virtual float next() = 0;
+    // The next values.size() values, exactly as that many calls of next()
+    // would give them. A source overrides it when one call per value costs
+    // more than the value itself.
+    virtual void fill(std::span<float> values)
+    {
+        for (float& value : values) {
+            value = next();
+        }
+    }
 };
 
 } // namespace passgen

@@ -1,6 +1,9 @@
 #include "TextConversion.h"
 
+#include <QStringView>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace passgen {
 
@@ -15,13 +18,22 @@ bool isBreak(QChar c)
 
 QString toEditorText(const std::u16string& text)
 {
-    QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    // Copies the runs between CR LF pairs whole: a journal is long lines with
+    // few breaks, and Qt's search for a character is vectorised.
+    const QStringView rest(text.data(), static_cast<qsizetype>(text.size()));
+    QString result(rest.size(), Qt::Uninitialized);
     QChar* out = result.data();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            continue;
+    qsizetype from = 0;
+    while (from < rest.size()) {
+        qsizetype cr = rest.indexOf(u'\r', from);
+        if (cr < 0) {
+            cr = rest.size();
         }
-        *out++ = QChar(text[i]);
+        const bool pair = cr + 1 < rest.size() && rest[cr + 1] == u'\n';
+        // A lone CR is kept; only the CR of a CR LF pair is left out.
+        const qsizetype end = pair ? cr : std::min(cr + 1, rest.size());
+        out = std::copy(rest.begin() + from, rest.begin() + end, out);
+        from = pair ? cr + 1 : end;
     }
     result.truncate(out - result.constData());
     return result;

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
+#include <vector>
 
 namespace passgen {
 namespace {
@@ -148,28 +151,72 @@ TEST(GenPass, batchInOneSecondDoesNotRepeatPasswords)
     EXPECT_EQ(passwords.size(), 200u);
 }
 
-TEST(OsRandomSource, valuesStayInUnitIntervalAndSpreadOver24Bits)
+// Values one by one, in blocks of several sizes (across the source's own
+// buffer of 16384 values), and both mixed.
+struct DrawCase {
+    const char* name;
+    std::vector<std::size_t> blocks; // 0 stands for one call of next()
+};
+
+class OsRandomDraws : public ::testing::TestWithParam<DrawCase> {};
+
+TEST_P(OsRandomDraws, valuesStayInUnitIntervalAndSpreadOver24Bits)
 {
     OsRandomSource random;
     random.reseed(0);
-    float lowest = 1, highest = 0;
-    std::map<int, int> tenths;
-    for (int i = 0; i < 100000; ++i) {
-        if (i % 1000 == 0) {
-            random.reseed(i); // re-seeding on the way must keep the range
+    std::vector<float> values;
+    std::vector<float> block;
+    for (std::size_t turn = 0; values.size() < 100000; ++turn) {
+        if (turn % 7 == 0) {
+            random.reseed(static_cast<std::int32_t>(turn)); // must keep the range
         }
-        const float r = random.next();
+        const std::size_t size = GetParam().blocks[turn % GetParam().blocks.size()];
+        if (size == 0) {
+            values.push_back(random.next());
+            continue;
+        }
+        block.assign(size, -1.0f);
+        random.fill(block);
+        values.insert(values.end(), block.begin(), block.end());
+    }
+    std::map<int, int> tenths;
+    for (const float r : values) {
         ASSERT_GE(r, 0.0f);
         ASSERT_LT(r, 1.0f);
-        lowest = std::min(lowest, r);
-        highest = std::max(highest, r);
+        ASSERT_EQ(r * 0x1p24f, std::floor(r * 0x1p24f)) << r; // k / 2^24
         ++tenths[static_cast<int>(r * 10)];
     }
-    EXPECT_LT(lowest, 0.001f);
-    EXPECT_GT(highest, 0.999f);
+    EXPECT_LT(*std::min_element(values.begin(), values.end()), 0.001f);
+    EXPECT_GT(*std::max_element(values.begin(), values.end()), 0.999f);
+    EXPECT_EQ(tenths.size(), 10u);
     for (const auto& [tenth, count] : tenths) {
-        EXPECT_NEAR(count, 10000, 600) << tenth;
+        EXPECT_NEAR(count, static_cast<double>(values.size()) / 10, 700) << tenth;
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OsRandomDraws,
+                         ::testing::Values(DrawCase{"oneByOne", {0}},
+                                           DrawCase{"blocksOf512", {512}},
+                                           DrawCase{"blocksLargerThanTheBuffer", {40000}},
+                                           DrawCase{"mixed", {0, 1, 511, 0, 16383, 3}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// GenPass asks for values in blocks, but never for more than it uses, so the
+// next password starts with the very next value, also across a block's end.
+TEST(GenPass, usesEveryValueItDrawsAndNoMore)
+{
+    FakeGenPassServices fakes;
+    // With "ab": 0.25 gives x = 0.5, which rounds to 0 and is drawn again;
+    // 0.5 gives "a", 0.9 gives "b".
+    fakes.random.scripted.push_back(0.25f);
+    fakes.random.scripted.insert(fakes.random.scripted.end(), 511, 0.5f);
+    fakes.random.scripted.insert(fakes.random.scripted.end(), 2, 0.25f);
+    fakes.random.scripted.insert(fakes.random.scripted.end(), 10, 0.9f);
+    fakes.random.scripted.push_back(0.5f);
+    EXPECT_EQ(generate(fakes, u"ab", u"", 520), std::u16string(511, u'a') + std::u16string(9, u'b'));
+    EXPECT_EQ(fakes.random.draws, 523);
+    EXPECT_EQ(generate(fakes, u"ab", u"", 2), u"ba");
+    EXPECT_EQ(fakes.random.draws, 525);
 }
 
 } // namespace
