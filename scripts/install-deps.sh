@@ -1,25 +1,31 @@
 #!/usr/bin/env bash
-# Installs what building passgen needs on Debian or Ubuntu; with --tests also
-# what its tests and benchmarks need (--windows adds the Windows leg's
-# cross-compiler and Wine). Runs apt-get as root, through sudo when started by another user.
+# Installs what building passgen needs on Debian or Ubuntu. With --tests also
+# what its tests and benchmarks need; with --windows only the Windows leg's
+# cross-compiler, GoogleTest sources and Wine. Runs apt-get as root, through
+# sudo when started by another user.
 set -euo pipefail
 
-packages=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    libssl-dev
-    # Stand-ins for the Windows fonts: Liberation Mono has the metrics of
-    # "Courier New", Liberation Sans and DejaVu Sans serve "Tahoma" and "Verdana".
-    fonts-liberation fonts-dejavu-core
-)
-if [ "${1:-}" = "--tests" ]; then
+packages=()
+case "${1:-}" in
+--windows)
+    # The posix-threads compiler only (see cmake/mingw-w64-x86_64.cmake): the
+    # g++-mingw-w64-x86-64 package would add the win32-threads one as well.
+    packages+=(cmake make googletest g++-mingw-w64-x86-64-posix wine64 wine)
+    ;;
+*)
     packages+=(
-        libgtest-dev libgmock-dev googletest libbenchmark-dev python3
+        cmake g++ make pkg-config
+        qt6-base-dev qt6-base-dev-tools libgl-dev
+        libssl-dev
+        # Stand-ins for the Windows fonts: Liberation Mono has the metrics of
+        # "Courier New", Liberation Sans and DejaVu Sans serve "Tahoma" and "Verdana".
+        fonts-liberation fonts-dejavu-core
     )
-fi
-if [ "${1:-}" = "--windows" ]; then
-    packages+=(googletest g++-mingw-w64-x86-64 wine64 wine)
-fi
+    if [ "${1:-}" = "--tests" ]; then
+        packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
+    fi
+    ;;
+esac
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
