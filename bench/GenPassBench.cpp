@@ -20,16 +20,22 @@ std::u16string printableAscii()
     return symbols; // 94 symbols
 }
 
-// One password of the largest length the settings window allows, from the
-// kernel's random source; characters per second is the figure to watch.
-void BM_GenPass(benchmark::State& state)
-{
+// The real clock and random source, with the windows' services silent.
+struct RealServices {
     NoMessageBox messageBox;
     NoSettingsWindow settingsWindow;
     SystemClock clock;
     OsRandomSource random;
-    const GenPassServices services{messageBox, [] { return std::u16string(u"Генератор"); },
-                                   settingsWindow, clock, random};
+    GenPassServices services{messageBox, [] { return std::u16string(u"Генератор"); },
+                             settingsWindow, clock, random};
+};
+
+// One password of the largest length the settings window allows, from the
+// kernel's random source; characters per second is the figure to watch.
+void BM_GenPass(benchmark::State& state)
+{
+    RealServices real;
+    const GenPassServices& services = real.services;
     const Module1 settings{printableAscii(), u"", static_cast<std::int32_t>(state.range(0)), 1};
     for (auto _ : state) {
         benchmark::DoNotOptimize(GenPass(settings, services));
@@ -42,12 +48,8 @@ BENCHMARK(BM_GenPass)->Arg(6)->Arg(999);
 // characters into a field that only keeps its text.
 void BM_GenerateBatchCore(benchmark::State& state)
 {
-    NoMessageBox messageBox;
-    NoSettingsWindow settingsWindow;
-    SystemClock clock;
-    OsRandomSource random;
-    const GenPassServices services{messageBox, [] { return std::u16string(u"Генератор"); },
-                                   settingsWindow, clock, random};
+    RealServices real;
+    const GenPassServices& services = real.services;
     Module1 settings{printableAscii(), u"", 999, 999};
     PlainField txtPasswd;
     PlainField txtPass;
@@ -62,7 +64,7 @@ void BM_GenerateBatchCore(benchmark::State& state)
 }
 BENCHMARK(BM_GenerateBatchCore)->Unit(benchmark::kMillisecond);
 
-// The share of the above that goes to the operating system's random source.
+// The share of BM_GenPass that goes to the operating system's random source.
 void BM_OsRandomNext(benchmark::State& state)
 {
     OsRandomSource random;
