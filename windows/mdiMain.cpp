@@ -1,6 +1,7 @@
 #include "mdiMain.h"
 
 #include "MakeUp.h"
+#include "Workspace.h"
 #include "storage/SettingsFile.h"
 
 #include <QCloseEvent>
@@ -71,7 +72,7 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
     QWidget* strip = widgets.value("Picture1");
     strip->setFixedHeight(pixels(795));
     setMenuWidget(strip);
-    m_area->setBackground(palette().brush(QPalette::Dark)); // the application-workspace colour
+    m_area->setBackground(applicationWorkspaceColour(*this));
     // The frame may be made narrower than the close button, as the resize
     // rule allows; the area's own minimum would stop it earlier.
     m_area->setMinimumSize(1, 1);
