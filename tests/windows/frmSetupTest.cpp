@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
@@ -176,6 +178,30 @@ TEST_F(SetupWindow, makeUpFollowsTheDesignTable)
     EXPECT_EQ(form.txtSim()->toolTip(), "simbols");
     EXPECT_EQ(form.txtIskl()->geometry(), QRect(7, 16, 400, 29));
     EXPECT_FALSE(form.windowIcon().pixmap(16, 16).isNull());
+}
+
+// The Windows styles take a frame's caption colour from the theme unless the
+// frame's own palette sets it, so this runs under Wine as well as offscreen.
+TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
+{
+    frmSetup& form = open();
+    const std::pair<const char*, QColor> captions[] = {{"fr3", QColor(0, 0, 192)},
+                                                       {"fr2", QColor(0, 128, 0)}};
+    for (const auto& [name, colour] : captions) {
+        QGroupBox* frame = form.findChild<QGroupBox*>(QString::fromLatin1(name));
+        ASSERT_NE(frame, nullptr) << name;
+        const QImage title = frame->grab(QRect(0, 0, frame->width(), 16)).toImage();
+        int inColour = 0;
+        for (int y = 0; y < title.height(); ++y) {
+            for (int x = 0; x < title.width(); ++x) {
+                const QColor pixel = title.pixelColor(x, y);
+                inColour += std::abs(pixel.red() - colour.red()) < 48 &&
+                            std::abs(pixel.green() - colour.green()) < 48 &&
+                            std::abs(pixel.blue() - colour.blue()) < 48;
+            }
+        }
+        EXPECT_GT(inColour, 40) << name;
+    }
 }
 
 } // namespace
