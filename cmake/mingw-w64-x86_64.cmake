@@ -1,7 +1,10 @@
-# Cross-builds the core and its tests for 64-bit Windows with Debian's
-# MinGW-w64, to be run under Wine:
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-#         -DPASSGEN_WINDOWS=OFF -DPASSGEN_BENCH=OFF
+# Cross-builds for 64-bit Windows with Debian's MinGW-w64, to be run under
+# Wine. scripts/build-qt-windows.sh builds Qt with it; the project itself is
+# configured through that Qt's qt-cmake, which chain-loads this file:
+#   <qt>/bin/qt-cmake -S . -B build-windows \
+#         -DQT_CHAINLOAD_TOOLCHAIN_FILE=$PWD/cmake/mingw-w64-x86_64.cmake
+# Without a Qt, -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# -DPASSGEN_WINDOWS=OFF builds the core and its tests alone.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building passgen needs on Debian or Ubuntu. With --tests also
-# what its tests and benchmarks need; with --windows only the Windows leg's
-# cross-compiler, GoogleTest sources and Wine. Runs apt-get as root, through
-# sudo when started by another user.
+# what its tests and benchmarks need; with --windows only the Windows leg's:
+# the cross-compiler, what building Qt for Windows needs (the host's Qt tools
+# of the same version, Ninja), GoogleTest sources, Wine and Xvfb. Runs
+# apt-get as root, through sudo when started by another user.
 set -euo pipefail
 
 packages=()
@@ -10,7 +11,8 @@ case "${1:-}" in
 --windows)
     # The posix-threads compiler only (see cmake/mingw-w64-x86_64.cmake): the
     # g++-mingw-w64-x86-64 package would add the win32-threads one as well.
-    packages+=(cmake make googletest g++-mingw-w64-x86-64-posix wine64 wine)
+    packages+=(cmake make ninja-build xz-utils googletest g++-mingw-w64-x86-64-posix
+        qt6-base-dev qt6-base-dev-tools wine64 wine xvfb)
     ;;
 *)
     packages+=(

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Builds the smallest static Qt for 64-bit Windows that passgen needs (Core,
+# Gui, Widgets, Test, the windows platform plugin, the WindowsVista style and
+# the ico image plugin) with MinGW-w64, from Debian's own qt6-base source of
+# the same version as the installed host tools, and installs it into a cache
+# folder outside the clone. The folder's name holds the Qt version and a hash
+# of this script and the toolchain file, so a later run, or CI on the same
+# machine, reuses it, and a change to either builds afresh.
+#
+#   bash scripts/build-qt-windows.sh                 build unless cached
+#   bash scripts/build-qt-windows.sh --print-prefix  only print the folder
+#
+# Prints the install folder as its last line. Needs what
+# scripts/install-deps.sh --windows installs; apt-get fetches the source
+# without root, through a source list of its own made from the system's.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+cache=${PASSGEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/passgen}
+version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools)
+key=$(cat "$0" cmake/mingw-w64-x86_64.cmake | sha256sum | cut -c1-12)
+prefix="$cache/qt-${version//[^A-Za-z0-9.]/_}-mingw-w64-$key"
+
+if [ "${1:-}" = "--print-prefix" ]; then
+    echo "$prefix"
+    exit 0
+fi
+if [ -f "$prefix/.complete" ]; then
+    echo "build-qt-windows.sh: reusing $prefix" >&2
+    echo "$prefix"
+    exit 0
+fi
+
+mkdir -p "$cache"
+work=$(mktemp -d "$cache/work.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# deb-src entries for the suites the system already uses, in a list and a
+# state folder of our own: the system's apt configuration stays untouched.
+apt="$work/apt"
+mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial"
+if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$apt/parts/system.list"
+fi
+for list in /etc/apt/sources.list.d/*.list; do
+    [ -f "$list" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list" >>"$apt/parts/system.list"
+done
+for sources in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$sources" ] && sed 's/^Types:.*/Types: deb-src/' "$sources" >"$apt/parts/$(basename "$sources")"
+done
+aptopts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$apt/parts"
+    -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "Debug::NoLocking=1"
+    -o "APT::Sandbox::User=$(id -un)")
+apt-get "${aptopts[@]}" -qq update
+(cd "$work" && apt-get "${aptopts[@]}" -qq source --download-only "qt6-base=$version")
+tar -xf "$work"/qt6-base_*.orig.tar.* -C "$work"
+source_dir=$(echo "$work"/qtbase-everywhere-src-*)
+
+# Static, with Qt's bundled zlib, PCRE2, HarfBuzz, libpng, double-conversion
+# and md4c, and without everything passgen does not use. The dfsg tarball
+# lacks the wintab headers (their licence), so tablet events are off; with
+# OpenGL off, dynamicgl must be off as well or the windows plugin does not
+# compile in 6.4.
+cmake -S "$source_dir" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=OFF \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
+    -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_zstd=OFF \
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF -DFEATURE_fontconfig=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
+    -DFEATURE_system_png=OFF -DFEATURE_system_doubleconversion=OFF \
+    -DFEATURE_system_textmarkdownreader=OFF \
+    >"$work/configure.log" 2>&1 || {
+    tail -n 60 "$work/configure.log" >&2
+    exit 1
+}
+cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 || {
+    tail -n 60 "$work/build.log" >&2
+    exit 1
+}
+# Installed beside the final folder and moved in place whole, so that an
+# interrupted run never leaves a folder that looks complete.
+rm -rf "$prefix"
+DESTDIR="$work/stage" cmake --install "$work/build" >/dev/null
+mv "$work/stage$prefix" "$prefix"
+touch "$prefix/.complete"
+echo "$prefix"
