@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Cross-builds the core and its tests for 64-bit Windows with MinGW-w64 and
-# runs them under Wine, in a Wine prefix made for this run and removed after
-# it, with the ANSI code page set to 1251. Installs MinGW-w64 and Wine first
-# (scripts/install-deps.sh --windows) unless called with --installed. No
-# display is needed.
+# The Windows leg: builds a static Qt for MinGW-w64 (or reuses the cached
+# one, scripts/build-qt-windows.sh), cross-builds the whole of passgen with
+# it, passgen.exe included, and runs every test under Wine, the window tests
+# on Qt's windows platform, in a throwaway Wine prefix with the ANSI code page
+# 1251 on an Xvfb display of its own. Installs MinGW-w64, Wine and Xvfb first
+# (scripts/install-deps.sh --windows) unless called with --installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -12,25 +13,24 @@ if [ "${1:-}" != "--installed" ]; then
     bash scripts/install-deps.sh --windows
 fi
 
-cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DPASSGEN_WINDOWS=OFF -DPASSGEN_BENCH=OFF
-cmake --build build-windows --parallel "$jobs"
+step() { echo "test-windows.sh: $1 took $((SECONDS - $2)) s" >&2; }
 
-WINEPREFIX=$(mktemp -d)
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
-wine=$(command -v wine64 || command -v wine)
-# Wine takes the ANSI code page from the locale's language: Russian gives 1251.
-export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
-"$wine" wineboot --init >/dev/null 2>&1
-wineserver -w
-# Drive P: stands for a program folder at the root of a drive.
-mkdir -p "$WINEPREFIX/drive_p"
-ln -s ../drive_p "$WINEPREFIX/dosdevices/p:"
-# One server for all test programs, so each starts quickly. Wine's own
-# services start with the first program and stay as long as the server: start
-# them here, with their output going nowhere, or they would keep the output
-# pipe of the first test open and CTest would wait for it for ever.
-wineserver -p
-"$wine" cmd /c exit >/dev/null 2>&1 </dev/null
+started=$SECONDS
+qt=$(bash scripts/build-qt-windows.sh | tail -n 1)
+step "Qt for Windows" "$started"
+
+started=$SECONDS
+"$qt/bin/qt-cmake" -S . -B build-windows -G Ninja \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+    -DPASSGEN_WINDOWS=ON -DPASSGEN_TESTS=ON -DPASSGEN_BENCH=OFF >/dev/null
+cmake --build build-windows --parallel "$jobs"
+step "the cross-build" "$started"
+
+# shellcheck source=scripts/wine-session.sh
+source scripts/wine-session.sh
+trap stop_wine_session EXIT
+started=$SECONDS
+start_wine_session
+unset QT_QPA_PLATFORM
 ctest --test-dir build-windows --output-on-failure --timeout 300
+step "the tests under Wine" "$started"
