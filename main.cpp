@@ -11,6 +11,9 @@
 
 int main(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral(PASSGEN_APP_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PASSGEN_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PASSGEN_APP_ID));
     QApplication app(argc, argv);
     passgen::QtMessageBox messageBox;
     passgen::SystemClock clock;

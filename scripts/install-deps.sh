@@ -25,6 +25,8 @@ case "${1:-}" in
     )
     if [ "${1:-}" = "--tests" ]; then
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
+        # The validators of the desktop entry and the metainfo.
+        packages+=(desktop-file-utils appstream)
     fi
     ;;
 esac

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's icons and writes them as .ico files into windows/icons/.
+"""Draws the program's icons and writes them as .ico files into windows/icons/,
+and the frame's icon as PNG files for the desktop's icon theme into
+desktop/icons/.
 
 Run from the repository root:  python3 tools/icons/make_icons.py
        or, to check that the committed files are up to date:  ... --check
@@ -7,13 +9,15 @@ Run from the repository root:  python3 tools/icons/make_icons.py
 Standard library only. Each image is drawn with simple shapes at four times
 its size and averaged down, then stored as 4-bit (the 16 standard Windows
 colours), 8-bit (those 16, a 6x6x6 colour cube and greys) or 32-bit BGRA
-with alpha; every image has its 1-bit transparency mask. The output is
-deterministic.
+with alpha; every image has its 1-bit transparency mask. The PNG files are
+8-bit RGBA. The output is deterministic; the check compares PNG files by what
+they show, since zlib builds may pack the same rows differently.
 """
 import math
 import pathlib
 import struct
 import sys
+import zlib
 
 SS = 4  # supersampling per axis
 
@@ -54,12 +58,19 @@ class Canvas:
         self.n = size * SS
         self.px = [[None] * self.n for _ in range(self.n)]
 
-    def _fill(self, inside, colour):
+    def _fill(self, inside, colour, box=(0.0, 0.0, 1.0, 1.0)):
+        """Tests the samples within box (x0, y0, x1, y1), which holds the whole
+        shape, widened by a sample each way so no sample on its edge is missed."""
         n = self.n
-        for y in range(n):
+
+        def span(a, b):
+            return max(0, math.floor(a * n) - 1), min(n, math.ceil(b * n) + 1)
+        xs, xe = span(box[0], box[2])
+        ys, ye = span(box[1], box[3])
+        for y in range(ys, ye):
             v = (y + 0.5) / n
             row = self.px[y]
-            for x in range(n):
+            for x in range(xs, xe):
                 if inside((x + 0.5) / n, v):
                     row[x] = colour
 
@@ -74,10 +85,12 @@ class Canvas:
                     hit = not hit
                 j = i
             return hit
-        self._fill(inside, colour)
+        xs = [p[0] for p in points]
+        ys = [p[1] for p in points]
+        self._fill(inside, colour, (min(xs), min(ys), max(xs), max(ys)))
 
     def rect(self, x0, y0, x1, y1, colour):
-        self._fill(lambda u, v: x0 <= u <= x1 and y0 <= v <= y1, colour)
+        self._fill(lambda u, v: x0 <= u <= x1 and y0 <= v <= y1, colour, (x0, y0, x1, y1))
 
     def rounded(self, x0, y0, x1, y1, r, colour):
         def inside(u, v):
@@ -86,14 +99,15 @@ class Canvas:
             cx = min(max(u, x0 + r), x1 - r)
             cy = min(max(v, y0 + r), y1 - r)
             return (u - cx) ** 2 + (v - cy) ** 2 <= r * r
-        self._fill(inside, colour)
+        self._fill(inside, colour, (x0, y0, x1, y1))
 
     def circle(self, cx, cy, r, colour):
-        self._fill(lambda u, v: (u - cx) ** 2 + (v - cy) ** 2 <= r * r, colour)
+        self._fill(lambda u, v: (u - cx) ** 2 + (v - cy) ** 2 <= r * r, colour,
+                   (cx - r, cy - r, cx + r, cy + r))
 
     def ring(self, cx, cy, r0, r1, colour, keep=lambda u, v: True):
         self._fill(lambda u, v: r0 * r0 <= (u - cx) ** 2 + (v - cy) ** 2 <= r1 * r1 and keep(u, v),
-                   colour)
+                   colour, (cx - r1, cy - r1, cx + r1, cy + r1))
 
     def line(self, points, width, colour):
         half = width / 2
@@ -105,7 +119,9 @@ class Canvas:
                 if (u - ax - t * dx) ** 2 + (v - ay - t * dy) ** 2 <= half * half:
                     return True
             return False
-        self._fill(near, colour)
+        xs = [p[0] for p in points]
+        ys = [p[1] for p in points]
+        self._fill(near, colour, (min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half))
 
     def erase(self, inside):
         self._fill(inside, None)
@@ -325,6 +341,9 @@ ICONS = {
     "journal": (journal_icon, [(32, 4), (16, 4)], True),
 }
 
+# The frame's icon once more, in full colour, for the desktop's icon theme.
+DESKTOP_ICON_SIZES = (16, 32, 48, 256)
+
 
 def distance(a, b):
     return (a[0] - b[0]) ** 2 * 3 + (a[1] - b[1]) ** 2 * 4 + (a[2] - b[2]) ** 2 * 2
@@ -401,6 +420,29 @@ def ico(images):
     return head + entries + data
 
 
+def png(pixels):
+    """An 8-bit RGBA PNG, each row unfiltered."""
+    size = len(pixels)
+    raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in pixels)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def png_content(data):
+    """What a PNG shows: its header and its unpacked rows, so that the check
+    does not depend on the bytes one zlib or another packs them into."""
+    chunks = {}
+    pos = 8
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunks[kind] = chunks.get(kind, b"") + data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+    return data[:8], chunks.get(b"IHDR"), zlib.decompress(chunks.get(b"IDAT", b""))
+
+
 def build(name):
     draw, images, _ = ICONS[name]
     drawn = {}
@@ -414,19 +456,30 @@ def build(name):
     return ico(blobs)
 
 
+def outputs(root):
+    """Each output file with a function that makes its content."""
+    for name in ICONS:
+        yield root / "windows" / "icons" / (name + ".ico"), lambda name=name: build(name)
+    for size in DESKTOP_ICON_SIZES:
+        def draw(size=size):
+            canvas = Canvas(size)
+            main_icon(canvas, size)
+            return png(canvas.pixels())
+        yield root / "desktop" / "icons" / f"passgen-{size}.png", draw
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parents[2]
-    target = root / "windows" / "icons"
     check = "--check" in sys.argv
     stale = []
-    target.mkdir(parents=True, exist_ok=True)
-    for name in ICONS:
-        data = build(name)
-        path = target / (name + ".ico")
+    for path, make in outputs(root):
+        data = make()
         if check:
-            if not path.exists() or path.read_bytes() != data:
+            same = png_content if path.suffix == ".png" else bytes
+            if not path.exists() or same(path.read_bytes()) != same(data):
                 stale.append(path.name)
         else:
+            path.parent.mkdir(parents=True, exist_ok=True)
             path.write_bytes(data)
     if stale:
         print("out of date:", ", ".join(stale))
