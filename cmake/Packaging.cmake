@@ -2,9 +2,11 @@
 # program keeps its settings files beside itself, so the folder is one the
 # user can write to, not a system prefix: `cmake --install build --prefix DIR`.
 
-# Where the project is published; the screenshot is docs/passgen.png there.
-set(PASSGEN_HOMEPAGE "https://github.com/passgen/passgen")
-set(PASSGEN_SCREENSHOT_URL "https://raw.githubusercontent.com/passgen/passgen/HEAD/docs/passgen.png")
+# The project has no public home yet: these stand in, on a domain reserved
+# for examples, until it has one. AppStream wants the screenshot as a web
+# address; it is docs/passgen.png there.
+set(PASSGEN_HOMEPAGE "https://passgen.example.org/")
+set(PASSGEN_SCREENSHOT_URL "https://passgen.example.org/docs/passgen.png")
 set(PASSGEN_LICENSE "LicenseRef-proprietary")
 
 install(TARGETS passgen RUNTIME DESTINATION .)
@@ -14,7 +16,15 @@ set(CPACK_PACKAGE_VENDOR "passgen")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Password generator")
 set(CPACK_STRIP_FILES ON)
 
-if(NOT WIN32)
+if(WIN32)
+    # A portable folder too: the stripped program and a short text on where
+    # its settings live, with Windows line ends for Notepad.
+    configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt ${CMAKE_BINARY_DIR}/README.txt
+                   @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME "passgen-${PROJECT_VERSION}-windows-x64")
+else()
     # The desktop entry, the metainfo and the icon all go by the application id.
     set(PASSGEN_DESKTOP_DIR ${CMAKE_BINARY_DIR}/desktop)
     configure_file(${PROJECT_SOURCE_DIR}/desktop/passgen.desktop.in
