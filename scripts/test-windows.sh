@@ -16,15 +16,9 @@ fi
 step() { echo "test-windows.sh: $1 took $((SECONDS - $2)) s" >&2; }
 
 started=$SECONDS
-qt=$(bash scripts/build-qt-windows.sh | tail -n 1)
-step "Qt for Windows" "$started"
-
-started=$SECONDS
-"$qt/bin/qt-cmake" -S . -B build-windows -G Ninja \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DPASSGEN_WINDOWS=ON -DPASSGEN_TESTS=ON -DPASSGEN_BENCH=OFF >/dev/null
+bash scripts/configure-windows.sh
 cmake --build build-windows --parallel "$jobs"
-step "the cross-build" "$started"
+step "Qt and the cross-build" "$started"
 
 # shellcheck source=scripts/wine-session.sh
 source scripts/wine-session.sh
