@@ -12,13 +12,26 @@ namespace {
 using testing::FakeGenPassServices;
 
 // A text field as a plain string and a selection, with the semantics the
-// commands rely on; it counts how often its text is assigned.
+// commands rely on; it counts how often its text is read whole and changed
+// whole (assigned or appended to).
 class FakeTextField final : public TextField {
 public:
-    std::u16string Text() const override { return m_text; }
+    std::u16string Text() const override
+    {
+        ++reads;
+        return m_text;
+    }
     void setText(const std::u16string& text) override
     {
         m_text = text;
+        m_start = 0;
+        m_length = 0;
+        ++assignments;
+    }
+    bool isEmpty() const override { return m_text.empty(); }
+    void append(const std::u16string& text) override
+    {
+        m_text += text;
         m_start = 0;
         m_length = 0;
         ++assignments;
@@ -49,6 +62,7 @@ public:
         setSelLength(length);
     }
 
+    mutable int reads = 0;
     int assignments = 0;
     bool focused = false;
 
@@ -82,6 +96,7 @@ struct Window {
     {
         txtPass.setText(text);
         txtPass.assignments = 0;
+        txtPass.reads = 0;
     }
 };
 
@@ -140,6 +155,10 @@ TEST_P(GenerateBatch, appendsOneLinePerPasswordAndEmptiesTheField)
     Window w(u"abcdef", 5, c.count);
     w.setJournal(c.journal);
     w.commands.Generate();
+    // A batch costs what it adds: the journal is neither read whole nor
+    // assigned more than once.
+    EXPECT_EQ(w.txtPass.reads, 0);
+    EXPECT_EQ(w.txtPass.assignments, 1);
     const std::vector<std::u16string> journal = lines(w.txtPass.Text());
     ASSERT_EQ(journal.size(), c.oldLines.size() + static_cast<std::size_t>(c.count));
     EXPECT_TRUE(std::equal(c.oldLines.begin(), c.oldLines.end(), journal.begin()));
@@ -210,6 +229,7 @@ TEST(PutInJournal, table)
         w.setJournal(c.journal);
         w.txtPasswd.setText(c.password);
         w.commands.PutInJournal();
+        EXPECT_EQ(w.txtPass.reads, 0); // one password costs no read of the journal
         EXPECT_EQ(w.txtPass.Text(), c.expected);
         EXPECT_EQ(w.txtPasswd.Text(), u"");
     }
