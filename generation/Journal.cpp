@@ -7,6 +7,8 @@ namespace passgen {
 namespace {
 
 constexpr std::u16string_view lineBreak = u"\r\n";
+constexpr std::u16string_view notCopiedMessage =
+    u"Nothing was copied: the clipboard could not be written.";
 
 } // namespace
 
@@ -81,9 +83,14 @@ void GeneratorCommands::SelectAll()
 void GeneratorCommands::Copy()
 {
     m_clipboard.clear();
-    m_clipboard.setText(m_txtPass.SelText());
+    std::u16string copied = m_txtPass.SelText();
+    m_clipboard.setText(copied);
     if (m_txtPass.SelLength() == 0) {
-        m_clipboard.setText(m_txtPass.Text());
+        copied = m_txtPass.Text();
+        m_clipboard.setText(copied);
+    }
+    if (m_clipboard.text() != copied) {
+        m_genPass.messageBox.information(notCopiedMessage, m_genPass.caption());
     }
 }
 

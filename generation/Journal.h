@@ -36,8 +36,11 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     virtual void clear() = 0;
-    // Replaces what the clipboard holds with plain text.
+    // Replaces what the clipboard holds with plain text. Another program may
+    // hold the clipboard, so the write can fail unnoticed: read it back.
     virtual void setText(const std::u16string& text) = 0;
+    // The plain text the clipboard holds now.
+    virtual std::u16string text() const = 0;
 };
 
 // The five commands of the generator window, on its password field

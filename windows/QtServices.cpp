@@ -82,6 +82,11 @@ void QtClipboard::setText(const std::u16string& text)
         sensitiveMimeData(QString::fromStdU16String(text)).release());
 }
 
+std::u16string QtClipboard::text() const
+{
+    return QGuiApplication::clipboard()->text().toStdU16String();
+}
+
 std::u16string LineEditField::Text() const
 {
     return m_edit.text().toStdU16String();

@@ -36,6 +36,7 @@ class QtClipboard final : public Clipboard {
 public:
     void clear() override;
     void setText(const std::u16string& text) override;
+    std::u16string text() const override;
 };
 
 class LineEditField final : public TextField {

@@ -73,11 +73,28 @@ private:
     std::int32_t m_length = 0;
 };
 
+// Records what it is asked to do; a failing one keeps what another program
+// put there, as a clipboard held open by that program does.
 class FakeClipboard final : public Clipboard {
 public:
-    void clear() override { operations.push_back(u"<clear>"); }
-    void setText(const std::u16string& text) override { operations.push_back(text); }
+    void clear() override
+    {
+        operations.push_back(u"<clear>");
+        if (!failing) {
+            held.clear();
+        }
+    }
+    void setText(const std::u16string& text) override
+    {
+        operations.push_back(text);
+        if (!failing) {
+            held = text;
+        }
+    }
+    std::u16string text() const override { return held; }
     std::vector<std::u16string> operations;
+    std::u16string held = u"another program's text";
+    bool failing = false;
 };
 
 struct Window {
@@ -294,6 +311,25 @@ TEST(Copy, table)
         EXPECT_EQ(w.txtPass.Text(), c.journal) << c.name;
         EXPECT_EQ(w.txtPass.SelStart(), c.start) << c.name;
         EXPECT_EQ(w.txtPass.SelLength(), c.length) << c.name;
+        EXPECT_TRUE(w.fakes.messageBox.texts.empty()) << c.name;
+    }
+}
+
+TEST(Copy, clipboardThatCannotBeWrittenIsReported)
+{
+    for (const std::int32_t length : {0, 2}) {
+        Window w;
+        w.fakes.caption = u"Генератор*";
+        w.setJournal(u"p1\r\np2");
+        w.txtPass.select(4, length);
+        w.clipboard.failing = true;
+        w.commands.Copy();
+        EXPECT_EQ(w.fakes.messageBox.texts,
+                  (std::vector<std::u16string>{
+                      u"Nothing was copied: the clipboard could not be written."}))
+            << length;
+        EXPECT_EQ(w.fakes.messageBox.titles, (std::vector<std::u16string>{u"Генератор*"}))
+            << length;
     }
 }
 

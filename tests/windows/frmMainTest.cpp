@@ -203,6 +203,7 @@ TEST_F(GeneratorWindow, copyPutsCrLfTextOnTheClipboardMarkedSensitive)
     click("cmdSelSave");
     EXPECT_EQ(clipboardText(), "p2\r\np3");
     EXPECT_EQ(journalText(), u"p1\r\np2\r\np3");
+    EXPECT_TRUE(fakes.messageBox.texts.empty()); // the read-back found the text
 }
 
 TEST_F(GeneratorWindow, copyOfAnEmptyJournalLeavesAnEmptyClipboard)
