@@ -3,6 +3,7 @@
 #include "MakeUp.h"
 #include "storage/SettingsFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
@@ -123,6 +124,12 @@ template <class Form> void mdiMain::bringUp(ChildWindow<Form>& child, double top
     sub->move(pixels(left), sub->y());
     sub->showNormal();
     m_area->setActiveSubWindow(sub);
+    // setActiveSubWindow does nothing for the window that is already active,
+    // though the focus may have gone to the toolbar since.
+    if (!sub->isAncestorOf(QApplication::focusWidget())) {
+        QWidget* last = sub->widget()->focusWidget();
+        (last ? last : sub->widget())->setFocus();
+    }
 }
 
 void mdiMain::placeExitButton()

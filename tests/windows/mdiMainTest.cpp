@@ -125,6 +125,19 @@ TEST_F(MainWindow, toolbarBringsChildWindowsToTheirPlaces)
     EXPECT_EQ(window->area().activeSubWindow(), generator);
 }
 
+TEST_F(MainWindow, toolbarClickGivesTheActiveChildTheFocusBack)
+{
+    start();
+    click("cmdGen");
+    frmMain* generator = window->generatorWindow().loaded();
+    ASSERT_NE(generator, nullptr);
+    generator->txtPass()->setFocus();
+    window->button("cmdSetup")->setFocus(); // as Tab would
+    ASSERT_EQ(window->area().activeSubWindow(), window->generatorWindow().subWindow());
+    click("cmdGen");
+    EXPECT_TRUE(generator->txtPass()->hasFocus());
+}
+
 TEST_F(MainWindow, minimisedOrMaximisedChildIsOnlyRestored)
 {
     start();
