@@ -36,6 +36,7 @@ class NoClipboard final : public Clipboard {
 public:
     void clear() override {}
     void setText(const std::u16string&) override {}
+    std::u16string text() const override { return {}; }
 };
 
 } // namespace passgen

@@ -7,6 +7,8 @@ namespace passgen {
 namespace {
 
 constexpr std::u16string_view lineBreak = u"\r\n";
+constexpr std::u16string_view notCopiedMessage =
+    u"Nothing was copied: the clipboard could not be written.";
 
 } // namespace
 
@@ -26,14 +28,13 @@ void GeneratorCommands::Generate()
         m_txtPasswd.setText(GenPass(m_settings, m_genPass).value_or(u""));
         return;
     }
-    // Appending to the field once per password would copy the whole journal
-    // each time; the batch runs without window events in between, so building
-    // the text here and assigning it once shows exactly the same result.
-    std::u16string journal = m_txtPass.Text();
-    journal.reserve(journal.size() +
-                    static_cast<std::size_t>(count) *
-                        (static_cast<std::size_t>(std::max(m_settings.LenPass, 0)) + 2));
-    bool grown = false;
+    // Putting each password in on its own would change the field once per
+    // password; the batch runs without window events in between, so adding
+    // it in one piece shows exactly the same result.
+    std::u16string batch;
+    batch.reserve(static_cast<std::size_t>(count) *
+                  (static_cast<std::size_t>(std::max(m_settings.LenPass, 0)) + 2));
+    bool journalEmpty = m_txtPass.isEmpty();
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::optional<std::u16string> password = GenPass(m_settings, m_genPass);
         if (!password) {
@@ -43,14 +44,14 @@ void GeneratorCommands::Generate()
         if (password->empty()) {
             continue;
         }
-        if (!journal.empty()) {
-            journal += lineBreak;
+        if (!journalEmpty) {
+            batch += lineBreak;
         }
-        journal += *password;
-        grown = true;
+        batch += *password;
+        journalEmpty = false;
     }
-    if (grown) {
-        m_txtPass.setText(journal);
+    if (!batch.empty()) {
+        m_txtPass.append(batch);
     }
 }
 
@@ -60,12 +61,7 @@ void GeneratorCommands::PutInJournal()
     if (password.empty()) {
         return;
     }
-    std::u16string journal = m_txtPass.Text();
-    if (!journal.empty()) {
-        journal += lineBreak;
-    }
-    journal += password;
-    m_txtPass.setText(journal);
+    m_txtPass.append(m_txtPass.isEmpty() ? password : std::u16string(lineBreak) + password);
     m_txtPasswd.setText(u"");
 }
 
@@ -87,9 +83,14 @@ void GeneratorCommands::SelectAll()
 void GeneratorCommands::Copy()
 {
     m_clipboard.clear();
-    m_clipboard.setText(m_txtPass.SelText());
+    std::u16string copied = m_txtPass.SelText();
+    m_clipboard.setText(copied);
     if (m_txtPass.SelLength() == 0) {
-        m_clipboard.setText(m_txtPass.Text());
+        copied = m_txtPass.Text();
+        m_clipboard.setText(copied);
+    }
+    if (m_clipboard.text() != copied) {
+        m_genPass.messageBox.information(notCopiedMessage, m_genPass.caption());
     }
 }
 

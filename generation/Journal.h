@@ -18,6 +18,11 @@ public:
     virtual ~TextField() = default;
     virtual std::u16string Text() const = 0;
     virtual void setText(const std::u16string& text) = 0;
+    virtual bool isEmpty() const { return Text().empty(); }
+    // Adds text at the end, leaving the field as setText(Text() + text)
+    // would. A field whose text is costly to read and assign overrides it,
+    // so a click costs what it adds, not the size of the journal.
+    virtual void append(const std::u16string& text) { setText(Text() + text); }
     virtual std::int32_t SelStart() const = 0;
     virtual void setSelStart(std::int32_t start) = 0;
     virtual std::int32_t SelLength() const = 0;
@@ -31,8 +36,11 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     virtual void clear() = 0;
-    // Replaces what the clipboard holds with plain text.
+    // Replaces what the clipboard holds with plain text. Another program may
+    // hold the clipboard, so the write can fail unnoticed: read it back.
     virtual void setText(const std::u16string& text) = 0;
+    // The plain text the clipboard holds now.
+    virtual std::u16string text() const = 0;
 };
 
 // The five commands of the generator window, on its password field

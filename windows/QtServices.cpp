@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -81,6 +82,11 @@ void QtClipboard::setText(const std::u16string& text)
         sensitiveMimeData(QString::fromStdU16String(text)).release());
 }
 
+std::u16string QtClipboard::text() const
+{
+    return QGuiApplication::clipboard()->text().toStdU16String();
+}
+
 std::u16string LineEditField::Text() const
 {
     return m_edit.text().toStdU16String();
@@ -140,6 +146,32 @@ std::u16string JournalField::Text() const
 void JournalField::setText(const std::u16string& text)
 {
     m_edit.setPlainText(toEditorText(text));
+}
+
+bool JournalField::isEmpty() const
+{
+    return m_edit.document()->isEmpty();
+}
+
+void JournalField::append(const std::u16string& text)
+{
+    // Shows what setPlainText(Text() + text) would, at the cost of the added
+    // text alone: the same text, a fresh undo history (so Ctrl+Z cannot
+    // bring back an earlier journal), an unmodified document, the caret at
+    // the start with nothing selected, and the view at the top left.
+    QTextDocument& document = *m_edit.document();
+    const bool undoRedo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false); // also clears the undo history
+    QTextCursor end(&document);
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    end.insertText(toEditorText(text));
+    end.endEditBlock();
+    document.setUndoRedoEnabled(undoRedo);
+    document.setModified(false);
+    m_edit.setTextCursor(QTextCursor(&document));
+    m_edit.horizontalScrollBar()->setValue(0);
+    m_edit.verticalScrollBar()->setValue(0);
 }
 
 std::int32_t JournalField::SelStart() const

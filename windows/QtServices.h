@@ -36,6 +36,7 @@ class QtClipboard final : public Clipboard {
 public:
     void clear() override;
     void setText(const std::u16string& text) override;
+    std::u16string text() const override;
 };
 
 class LineEditField final : public TextField {
@@ -61,6 +62,8 @@ public:
     explicit JournalField(QPlainTextEdit& edit) : m_edit(edit) {}
     std::u16string Text() const override;
     void setText(const std::u16string& text) override;
+    bool isEmpty() const override;
+    void append(const std::u16string& text) override;
     std::int32_t SelStart() const override;
     void setSelStart(std::int32_t start) override;
     std::int32_t SelLength() const override;

@@ -4,12 +4,14 @@
 #include "Workspace.h"
 #include "storage/SettingsFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QToolButton>
+#include <QWindow>
 
 namespace passgen {
 
@@ -108,8 +110,22 @@ void mdiMain::Load()
 
 void mdiMain::centreOnScreen()
 {
-    const QRect available = screen()->availableGeometry();
-    move(available.center() - frameGeometry().center() + pos());
+    const QWindow* handle = windowHandle();
+    const QMargins frame = handle ? handle->frameMargins() : QMargins();
+    // Before the window system has put its frame round the window the outer
+    // size is not known; it is centred again once the frame is there.
+    m_centreWhenFramed = frame.isNull();
+    QRect outer(QPoint(), size().grownBy(frame));
+    outer.moveCenter(screen()->availableGeometry().center());
+    move(outer.topLeft()); // a window's position is its frame's
+}
+
+void mdiMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_centreWhenFramed && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        centreOnScreen();
+    }
 }
 
 template <class Form> void mdiMain::bringUp(ChildWindow<Form>& child, double top, double left)
@@ -124,6 +140,12 @@ template <class Form> void mdiMain::bringUp(ChildWindow<Form>& child, double top
     sub->move(pixels(left), sub->y());
     sub->showNormal();
     m_area->setActiveSubWindow(sub);
+    // setActiveSubWindow does nothing for the window that is already active,
+    // though the focus may have gone to the toolbar since.
+    if (!sub->isAncestorOf(QApplication::focusWidget())) {
+        QWidget* last = sub->widget()->focusWidget();
+        (last ? last : sub->widget())->setFocus();
+    }
 }
 
 void mdiMain::placeExitButton()

@@ -40,7 +40,9 @@ public:
     // then, also not at close.
     void Load();
 
-    // Places the frame in the middle of its screen.
+    // Places the frame, title bar and borders included, in the middle of
+    // its screen; called before the window system has framed the window,
+    // it does so again when the frame is there.
     void centreOnScreen();
 
     Module1& settings() { return m_settings; }
@@ -52,6 +54,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -68,6 +71,7 @@ private:
     ChildWindow<frmMain> m_frmMain;
     bool m_loaded = false;
     bool m_closed = false;
+    bool m_centreWhenFramed = false;
 };
 
 } // namespace passgen

@@ -12,13 +12,26 @@ namespace {
 using testing::FakeGenPassServices;
 
 // A text field as a plain string and a selection, with the semantics the
-// commands rely on; it counts how often its text is assigned.
+// commands rely on; it counts how often its text is read whole and changed
+// whole (assigned or appended to).
 class FakeTextField final : public TextField {
 public:
-    std::u16string Text() const override { return m_text; }
+    std::u16string Text() const override
+    {
+        ++reads;
+        return m_text;
+    }
     void setText(const std::u16string& text) override
     {
         m_text = text;
+        m_start = 0;
+        m_length = 0;
+        ++assignments;
+    }
+    bool isEmpty() const override { return m_text.empty(); }
+    void append(const std::u16string& text) override
+    {
+        m_text += text;
         m_start = 0;
         m_length = 0;
         ++assignments;
@@ -49,6 +62,7 @@ public:
         setSelLength(length);
     }
 
+    mutable int reads = 0;
     int assignments = 0;
     bool focused = false;
 
@@ -59,11 +73,28 @@ private:
     std::int32_t m_length = 0;
 };
 
+// Records what it is asked to do; a failing one keeps what another program
+// put there, as a clipboard held open by that program does.
 class FakeClipboard final : public Clipboard {
 public:
-    void clear() override { operations.push_back(u"<clear>"); }
-    void setText(const std::u16string& text) override { operations.push_back(text); }
+    void clear() override
+    {
+        operations.push_back(u"<clear>");
+        if (!failing) {
+            held.clear();
+        }
+    }
+    void setText(const std::u16string& text) override
+    {
+        operations.push_back(text);
+        if (!failing) {
+            held = text;
+        }
+    }
+    std::u16string text() const override { return held; }
     std::vector<std::u16string> operations;
+    std::u16string held = u"another program's text";
+    bool failing = false;
 };
 
 struct Window {
@@ -82,6 +113,7 @@ struct Window {
     {
         txtPass.setText(text);
         txtPass.assignments = 0;
+        txtPass.reads = 0;
     }
 };
 
@@ -140,6 +172,10 @@ TEST_P(GenerateBatch, appendsOneLinePerPasswordAndEmptiesTheField)
     Window w(u"abcdef", 5, c.count);
     w.setJournal(c.journal);
     w.commands.Generate();
+    // A batch costs what it adds: the journal is neither read whole nor
+    // assigned more than once.
+    EXPECT_EQ(w.txtPass.reads, 0);
+    EXPECT_EQ(w.txtPass.assignments, 1);
     const std::vector<std::u16string> journal = lines(w.txtPass.Text());
     ASSERT_EQ(journal.size(), c.oldLines.size() + static_cast<std::size_t>(c.count));
     EXPECT_TRUE(std::equal(c.oldLines.begin(), c.oldLines.end(), journal.begin()));
@@ -210,6 +246,7 @@ TEST(PutInJournal, table)
         w.setJournal(c.journal);
         w.txtPasswd.setText(c.password);
         w.commands.PutInJournal();
+        EXPECT_EQ(w.txtPass.reads, 0); // one password costs no read of the journal
         EXPECT_EQ(w.txtPass.Text(), c.expected);
         EXPECT_EQ(w.txtPasswd.Text(), u"");
     }
@@ -274,6 +311,25 @@ TEST(Copy, table)
         EXPECT_EQ(w.txtPass.Text(), c.journal) << c.name;
         EXPECT_EQ(w.txtPass.SelStart(), c.start) << c.name;
         EXPECT_EQ(w.txtPass.SelLength(), c.length) << c.name;
+        EXPECT_TRUE(w.fakes.messageBox.texts.empty()) << c.name;
+    }
+}
+
+TEST(Copy, clipboardThatCannotBeWrittenIsReported)
+{
+    for (const std::int32_t length : {0, 2}) {
+        Window w;
+        w.fakes.caption = u"Генератор*";
+        w.setJournal(u"p1\r\np2");
+        w.txtPass.select(4, length);
+        w.clipboard.failing = true;
+        w.commands.Copy();
+        EXPECT_EQ(w.fakes.messageBox.texts,
+                  (std::vector<std::u16string>{
+                      u"Nothing was copied: the clipboard could not be written."}))
+            << length;
+        EXPECT_EQ(w.fakes.messageBox.titles, (std::vector<std::u16string>{u"Генератор*"}))
+            << length;
     }
 }
 

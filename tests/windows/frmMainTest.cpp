@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -108,6 +109,56 @@ TEST_F(GeneratorWindow, putInJournalTwice)
     EXPECT_TRUE(open().txtPasswd()->text().isEmpty());
 }
 
+// Adding to the journal shows what assigning it the whole new text shows:
+// the caret at the start, nothing selected, the view at the top left, and no
+// undo step that would bring back the journal as it was.
+TEST_F(GeneratorWindow, addingToTheJournalShowsWhatAReassignmentWould)
+{
+    QString longJournal;
+    for (int i = 0; i < 200; ++i) {
+        longJournal += QString(300, QChar(u'a' + i % 26)) + '\n';
+    }
+    const std::pair<const char*, QString> journals[] = {
+        {"empty", ""}, {"endingInLineBreak", "J\n"}, {"longTypedIntoAndScrolled", longJournal}};
+    for (const bool batch : {false, true}) {
+        for (const auto& [journalName, start] : journals) {
+            const std::string name = std::string(journalName) + (batch ? " batch" : " put");
+            QPlainTextEdit* edit = open().txtPass();
+            edit->setPlainText(start);
+            if (start.size() > 1000) {
+                edit->setFocus();
+                QTest::keyClicks(edit, "x");
+                QTextCursor cursor = edit->textCursor();
+                cursor.setPosition(5000);
+                cursor.setPosition(5020, QTextCursor::KeepAnchor);
+                edit->setTextCursor(cursor);
+                edit->horizontalScrollBar()->setValue(edit->horizontalScrollBar()->maximum());
+                ASSERT_TRUE(edit->document()->isUndoAvailable());
+                ASSERT_GT(edit->verticalScrollBar()->value(), 0);
+            }
+            const QString before = edit->toPlainText();
+            settings.NPass = batch ? 3 : 1;
+            open().txtPasswd()->setText("pw");
+            click(batch ? "cmdGen" : "XpB1");
+
+            const QString after = journal();
+            const QString lead = before.isEmpty() ? before : before + '\n';
+            ASSERT_TRUE(after.startsWith(lead)) << name;
+            const QStringList added = after.sliced(lead.size()).split('\n');
+            ASSERT_EQ(added.size(), batch ? 3 : 1) << name;
+            EXPECT_EQ(added.back().size(), batch ? 6 : 2) << name;
+            EXPECT_EQ(edit->textCursor().position(), 0) << name;
+            EXPECT_FALSE(edit->textCursor().hasSelection()) << name;
+            EXPECT_EQ(edit->horizontalScrollBar()->value(), 0) << name;
+            EXPECT_EQ(edit->verticalScrollBar()->value(), 0) << name;
+            EXPECT_FALSE(edit->document()->isModified()) << name;
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_EQ(journal(), after) << name;
+        }
+    }
+}
+
 // Selects characters of the journal by CR LF positions, as a user would
 // with the mouse or Shift and the arrow keys.
 void selectJournal(frmMain& form, std::int32_t start, std::int32_t length)
@@ -152,6 +203,7 @@ TEST_F(GeneratorWindow, copyPutsCrLfTextOnTheClipboardMarkedSensitive)
     click("cmdSelSave");
     EXPECT_EQ(clipboardText(), "p2\r\np3");
     EXPECT_EQ(journalText(), u"p1\r\np2\r\np3");
+    EXPECT_TRUE(fakes.messageBox.texts.empty()); // the read-back found the text
 }
 
 TEST_F(GeneratorWindow, copyOfAnEmptyJournalLeavesAnEmptyClipboard)

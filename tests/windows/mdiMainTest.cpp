@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -125,6 +126,19 @@ TEST_F(MainWindow, toolbarBringsChildWindowsToTheirPlaces)
     EXPECT_EQ(window->area().activeSubWindow(), generator);
 }
 
+TEST_F(MainWindow, toolbarClickGivesTheActiveChildTheFocusBack)
+{
+    start();
+    click("cmdGen");
+    frmMain* generator = window->generatorWindow().loaded();
+    ASSERT_NE(generator, nullptr);
+    generator->txtPass()->setFocus();
+    window->button("cmdSetup")->setFocus(); // as Tab would
+    ASSERT_EQ(window->area().activeSubWindow(), window->generatorWindow().subWindow());
+    click("cmdGen");
+    EXPECT_TRUE(generator->txtPass()->hasFocus());
+}
+
 TEST_F(MainWindow, minimisedOrMaximisedChildIsOnlyRestored)
 {
     start();
@@ -142,6 +156,21 @@ TEST_F(MainWindow, minimisedOrMaximisedChildIsOnlyRestored)
     click("cmdSetup");
     EXPECT_FALSE(setup->isMaximized());
     EXPECT_EQ(window->setupWindow().loaded()->txtLenPass()->text(), "9"); // not loaded afresh
+}
+
+TEST_F(MainWindow, centredOnTheScreenByItsOuterSize)
+{
+    window = std::make_unique<mdiMain>(
+        folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+    window->Load();
+    // As at start: centred before the window system has put a frame round it.
+    window->centreOnScreen();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_NE(window->frameGeometry(), window->geometry()); // the test platform frames it too
+    const QPoint offCentre =
+        window->frameGeometry().center() - window->screen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 1) << offCentre.x() << ", " << offCentre.y();
 }
 
 TEST(cmdExitLeft, keepsTheButtonAtTheRightEdgeEvenWhenNegative)
