@@ -23,6 +23,8 @@ case "${1:-}" in
     )
     if [ "${1:-}" = "--tests" ]; then
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
+        # libFuzzer comes with clang's runtime libraries.
+        packages+=(clang libclang-rt-dev)
     fi
     ;;
 esac
