@@ -23,15 +23,14 @@ inline void writeBytes(const std::filesystem::path& path, std::string_view bytes
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A folder of its own under the system's temporary folder, removed with
-// everything in it.
+// A folder of its own, under the system's temporary folder unless told
+// otherwise, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
         std::random_device seed;
-        m_path =
-            std::filesystem::temp_directory_path() / ("passgen-test-" + std::to_string(seed()));
+        m_path = base / ("passgen-test-" + std::to_string(seed()));
         std::filesystem::create_directories(m_path);
     }
     TempFolder(const TempFolder&) = delete;

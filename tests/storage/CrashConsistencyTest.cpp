@@ -73,9 +73,9 @@ TEST(SaveFile, killedAtAnyMomentLeavesTheOldOrTheNewFileWhole)
     // A killed process leaves the page cache behind, so whether the file is
     // whole does not depend on the disk; in memory the 200 saves run fast.
     const fs::path memory = "/dev/shm";
-    const fs::path folder = (fs::is_directory(memory) ? memory : fs::temp_directory_path()) /
-                            ("passgen-crash-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    const testing::TempFolder temporary(fs::is_directory(memory) ? memory
+                                                                 : fs::temp_directory_path());
+    const fs::path& folder = temporary.path();
     const fs::path path = SettingsPath(folder, "simbols");
     const std::u16string sets[2] = {bigSet(setSize, 1), bigSet(setSize + 1, 2)};
     const std::string files[2] = {toCodePage(sets[0]) + "\r\n", toCodePage(sets[1]) + "\r\n"};
@@ -124,7 +124,6 @@ TEST(SaveFile, killedAtAnyMomentLeavesTheOldOrTheNewFileWhole)
     SaveFile(sets[0], path);
     EXPECT_EQ(testing::readBytes(path), files[0]);
     EXPECT_TRUE(othersIn(folder).empty());
-    fs::remove_all(folder);
 
     std::cout << kills << " kills over a save of " << saveTime.count() / 1000 << " ms: " << midWrite
               << " mid-write, " << replaced << " after the replace, " << kills - midWrite - replaced
