@@ -28,13 +28,14 @@ int main(int argc, char** argv)
     } catch (const passgen::StorageError& error) {
         // Ends before anything is written, so an unreadable file is not replaced.
         QMessageBox::information(nullptr, QStringLiteral("Error"),
-                                 QStringLiteral("Cannot read the settings file %1: %2")
-                                     .arg(QString::fromStdU16String(error.path().u16string()),
-                                          QString::fromLocal8Bit(error.reason().c_str())));
+                                 QStringLiteral("Cannot read the settings file %1")
+                                     .arg(QString::fromStdU16String(error.message())));
         return 1;
     }
     passgen::closeOnSessionEnd([&window] { window.close(); });
     window.centreOnScreen();
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    // A script or session manager learns that a set could not be saved.
+    return window.writeFailed() ? 1 : status;
 }

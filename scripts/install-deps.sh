@@ -27,6 +27,8 @@ case "${1:-}" in
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
         # The validators of the desktop entry and the metainfo.
         packages+=(desktop-file-utils appstream)
+        # libFuzzer comes with clang's runtime libraries.
+        packages+=(clang libclang-rt-dev)
     fi
     ;;
 esac

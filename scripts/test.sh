@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds passgen with its tests and runs every test:
 # the normal build (window tests on Qt's offscreen platform), then the core's
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and last
-# the Windows leg: the core and its tests cross-built for Windows and run under
-# Wine (scripts/test-windows.sh).
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# libFuzzer targets for about 30 s each, and last the Windows leg: the core and
+# its tests cross-built for Windows and run under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -20,6 +20,11 @@ cmake -S . -B build-sanitize -DPASSGEN_SANITIZE=ON -DPASSGEN_WINDOWS=OFF -DPASSG
     -DPASSGEN_TESTS=ON
 cmake --build build-sanitize --parallel "$jobs"
 ctest --test-dir build-sanitize --output-on-failure --parallel "$jobs"
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPASSGEN_FUZZ=ON -DPASSGEN_WINDOWS=OFF \
+    -DPASSGEN_TESTS=OFF -DPASSGEN_BENCH=OFF
+cmake --build build-fuzz --parallel "$jobs"
+ctest --test-dir build-fuzz --output-on-failure --parallel "$jobs"
 
 # The Windows leg needs MinGW-w64 and Wine, which every Debian release has; a
 # system that cannot install them skips the leg and says so.

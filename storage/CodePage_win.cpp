@@ -1,63 +1,129 @@
+#include "storage/CodePage_win.h"
 #include "storage/CodePage.h"
 
 #include <windows.h>
 
+#include <climits>
 #include <stdexcept>
 
 namespace passgen {
 
-// The system's ANSI code page, converted by Windows itself. Characters it
-// cannot hold become its default character, "?" in every ANSI code page.
-// Without WC_NO_BEST_FIT_CHARS Windows would put a look-alike in their place
-// (a smiley becomes "O"), silently changing the symbol set.
-// Windows substitutes each half of a surrogate pair; a pair becomes U+FFFD
-// first, so that one character gives one "?", as on the other platforms.
-std::string toCodePage(std::u16string_view original)
+namespace {
+
+bool isHighSurrogate(char16_t c)
 {
-    constexpr DWORD flags = WC_NO_BEST_FIT_CHARS;
-    if (original.empty()) {
-        return {};
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// UTF-8 and GB18030 hold every character; the others none beyond 16 bits.
+bool holdsEveryCharacter(UINT codePage)
+{
+    return codePage == CP_UTF8 || codePage == 54936;
+}
+
+// Without WC_NO_BEST_FIT_CHARS Windows would put a look-alike in place of a
+// character the code page lacks (a smiley becomes "O"), silently changing
+// the symbol set. Windows refuses the flag, with ERROR_INVALID_FLAGS, for
+// UTF-7 and UTF-8, GB18030, the symbol code page and the ISO-2022 and ISCII
+// ones; those have no look-alikes to avoid.
+DWORD flagsFor(UINT codePage)
+{
+    const bool refusesFlags = codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 54936 ||
+                              codePage == 42 || (codePage >= 50220 && codePage <= 50229) ||
+                              (codePage >= 57002 && codePage <= 57011);
+    return refusesFlags ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+int lengthOf(std::size_t size)
+{
+    if (size > INT_MAX) {
+        throw std::length_error("text too long for the code page conversion");
     }
+    return static_cast<int>(size);
+}
+
+} // namespace
+
+// Characters the code page cannot hold become its default character, "?" in
+// every ANSI code page. A character beyond 16 bits that the code page lacks
+// becomes one "?", not one per half, as on the other platforms; so does a
+// lone half.
+std::string toCodePage(std::u16string_view original, unsigned codePage)
+{
     std::u16string text;
     text.reserve(original.size());
     for (std::size_t i = 0; i < original.size(); ++i) {
         const char16_t c = original[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < original.size() && original[i + 1] >= 0xDC00 &&
-            original[i + 1] <= 0xDFFF) {
-            text += u'\xFFFD';
+        if (isHighSurrogate(c) && i + 1 < original.size() && isLowSurrogate(original[i + 1])) {
+            if (holdsEveryCharacter(codePage)) {
+                text += original.substr(i, 2);
+            } else {
+                text += u'?';
+            }
             ++i;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            text += u'?';
         } else {
             text += c;
         }
     }
+    if (text.empty()) {
+        return {};
+    }
     const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(CP_ACP, flags, wide, length, nullptr, 0, nullptr, nullptr);
+    const int length = lengthOf(text.size());
+    DWORD flags = flagsFor(codePage);
+    int size = WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0; // a code page not in the list above
+        size = WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, nullptr);
+    }
     std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size <= 0 || WideCharToMultiByte(CP_ACP, flags, wide, length, bytes.data(), size, nullptr,
+    if (size <= 0 || WideCharToMultiByte(codePage, flags, wide, length, bytes.data(), size, nullptr,
                                          nullptr) != size) {
-        throw std::runtime_error("WideCharToMultiByte failed");
+        throw std::runtime_error("cannot convert to code page " + std::to_string(codePage));
     }
     return bytes;
 }
 
-std::u16string fromCodePage(std::string_view bytes)
+std::u16string fromCodePage(std::string_view bytes, unsigned codePage)
 {
     if (bytes.empty()) {
         return {};
     }
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (size <= 0) {
-        throw std::runtime_error("MultiByteToWideChar failed");
-    }
-    std::u16string text(static_cast<std::size_t>(size), u'\0');
-    if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length,
-                            reinterpret_cast<wchar_t*>(text.data()), size) != size) {
-        throw std::runtime_error("MultiByteToWideChar failed");
+    const int length = lengthOf(bytes.size());
+    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    std::u16string text(static_cast<std::size_t>(size > 0 ? size : 0), u'\0');
+    if (size <= 0 || MultiByteToWideChar(codePage, 0, bytes.data(), length,
+                                         reinterpret_cast<wchar_t*>(text.data()), size) != size) {
+        throw std::runtime_error("cannot convert from code page " + std::to_string(codePage));
     }
     return text;
+}
+
+bool decodesCleanly(std::string_view bytes, unsigned codePage)
+{
+    return toCodePage(fromCodePage(bytes, codePage), codePage) == bytes;
+}
+
+std::string toCodePage(std::u16string_view text)
+{
+    return toCodePage(text, GetACP());
+}
+
+std::u16string fromCodePage(std::string_view bytes)
+{
+    return fromCodePage(bytes, GetACP());
+}
+
+bool decodesCleanly(std::string_view bytes)
+{
+    return decodesCleanly(bytes, GetACP());
 }
 
 } // namespace passgen

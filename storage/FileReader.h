@@ -25,7 +25,8 @@ std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path);
 
 // The line reading of LoadFile over an open file: joins the lines by mode,
 // yields after each, reports read errors to the user and retries once, and
-// closes the reader before it returns.
-std::u16string readSettings(FileReader& reader, LoadMode mode, const LoadServices& services);
+// closes the reader before it returns. A read that fails again ends the
+// load with what was read so far, marked incomplete.
+LoadedFile readSettings(FileReader& reader, LoadMode mode, const LoadServices& services);
 
 } // namespace passgen

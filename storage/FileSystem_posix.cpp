@@ -2,6 +2,10 @@
 #include "storage/FileSystem.h"
 
 #include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cwchar>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -12,6 +16,8 @@ namespace passgen {
 
 namespace {
 
+constexpr int maxLinks = 40; // as the kernel allows, then ELOOP
+
 std::string reasonOf(int error)
 {
     return std::generic_category().message(error);
@@ -20,6 +26,34 @@ std::string reasonOf(int error)
 [[noreturn]] void fail(const std::filesystem::path& path, int error)
 {
     throw StorageError(path, reasonOf(error));
+}
+
+// strerror's text, like file names, comes in the character set of the
+// locale, which Qt sets from the environment at start.
+std::u16string fromLocaleText(std::string_view text)
+{
+    std::u16string result;
+    std::mbstate_t state{};
+    while (!text.empty()) {
+        wchar_t wide = 0;
+        std::size_t length = std::mbrtowc(&wide, text.data(), text.size(), &state);
+        if (length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2)) {
+            result += u'\uFFFD';
+            state = {};
+            length = 1;
+        } else {
+            const auto code = static_cast<char32_t>(wide);
+            if (code >= 0x10000) {
+                result += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+                result += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                result += static_cast<char16_t>(code);
+            }
+            length = length == 0 ? 1 : length; // a NUL byte
+        }
+        text.remove_prefix(length);
+    }
+    return result;
 }
 
 class PosixFileReader final : public FileReader {
@@ -63,34 +97,156 @@ private:
     int m_fd;
 };
 
-void writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw std::system_error(errno, std::generic_category());
+// Owns a descriptor; reports errors as the errno of the failed call.
+class File {
+public:
+    explicit File(int fd) : m_fd(fd) {}
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+    int fd() const { return m_fd; }
+
+    void writeAll(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throw errno;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    void sync()
+    {
+        if (::fsync(m_fd) != 0) {
+            throw errno;
+        }
+    }
+
+    void close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0 && errno != EINTR) {
+            throw errno;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+// The file a path finally names, following symbolic links, a dangling one
+// too: saving through a link writes the linked file and keeps the link.
+// Links are followed by hand rather than with realpath, which fails for a
+// link whose file is not there yet.
+std::filesystem::path finalTarget(const std::filesystem::path& path)
+{
+    std::filesystem::path target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return target;
+        }
+        if (hops == maxLinks) {
+            fail(path, ELOOP);
+        }
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) {
+            fail(path, error.value());
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+}
+
+// Temporaries are named ".<name>.<process id>.XXXXXX", so that a later save
+// can tell one left by a killed process from one that a running copy of the
+// program is writing.
+std::string temporaryPrefix(const std::filesystem::path& target)
+{
+    return "." + target.filename().string() + ".";
+}
+
+bool isRunning(pid_t process)
+{
+    return process != ::getpid() && (::kill(process, 0) == 0 || errno == EPERM);
+}
+
+void removeStaleTemporaries(const std::filesystem::path& folder, const std::string& prefix)
+{
+    DIR* const dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return; // creating the temporary will say what is wrong
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) {
+            continue;
+        }
+        const std::string_view rest = name.substr(prefix.size());
+        pid_t process = 0;
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), process);
+        const std::string_view suffix(end,
+                                      static_cast<std::size_t>(rest.data() + rest.size() - end));
+        if (error == std::errc{} && process > 0 && suffix.size() == 7 && suffix[0] == '.' &&
+            !isRunning(process)) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
 }
 
 // A new settings file gets the permissions any newly created file would get;
-// a replaced one keeps its own.
-mode_t modeFor(const std::filesystem::path& path)
+// a replaced one keeps its own, and its owner where this user may keep it.
+void takeOverOwnership(int fd, const std::filesystem::path& target)
 {
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        return existing.st_mode & 07777;
+    if (::stat(target.c_str(), &existing) == 0) {
+        [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+        if (::fchmod(fd, existing.st_mode & 07777) != 0) {
+            throw errno;
+        }
+        return;
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        throw errno;
+    }
+}
+
+void syncFolder(const std::filesystem::path& folder)
+{
+    // Makes the rename itself durable; the file is already complete, so a
+    // failure here is no reason to report the save as failed.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
 }
 
 } // namespace
+
+std::u16string StorageError::message() const
+{
+    return displayName(m_path) + u": " + fromLocaleText(m_reason);
+}
+
+std::u16string displayName(const std::filesystem::path& path)
+{
+    return fromLocaleText(path.native());
+}
 
 bool isSettingsFile(const std::filesystem::path& path)
 {
@@ -115,48 +271,70 @@ std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)
 {
+    const std::filesystem::path target = finalTarget(path);
     // A file the user may not write stays as it is; the rename below would
     // replace it regardless of its own permissions.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
         fail(path, errno);
     }
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        fail(path, errno);
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const std::string prefix = temporaryPrefix(target);
+    removeStaleTemporaries(folder, prefix);
+    std::string temporary = (folder / (prefix + std::to_string(::getpid()) + ".XXXXXX")).string();
+    File file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.fd() < 0) {
+        // Where the user may write the file but not make one beside it, the
+        // file is overwritten: not atomic, but the only way to save there.
+        const int error = errno;
+        if ((error == EACCES || error == EPERM) && ::access(target.c_str(), F_OK) == 0) {
+            overwriteFile(path, bytes);
+            return;
+        }
+        fail(path, error);
     }
     try {
-        if (::fchmod(fd, modeFor(path)) != 0) {
-            throw std::system_error(errno, std::generic_category());
-        }
-        writeAll(fd, bytes);
+        takeOverOwnership(file.fd(), target);
+        file.writeAll(bytes);
         // On disk before the rename, or a crash could leave an empty file
         // under the settings file's name.
-        if (::fsync(fd) != 0) {
-            throw std::system_error(errno, std::generic_category());
+        file.sync();
+        file.close();
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            throw errno;
         }
-        const int closed = ::close(fd);
-        if (closed != 0 && errno != EINTR) {
-            ::unlink(temporary.c_str());
-            fail(path, errno);
-        }
-    } catch (const std::system_error& error) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        fail(path, error.code().value());
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
+    } catch (int error) {
         ::unlink(temporary.c_str());
         fail(path, error);
     }
-    // Makes the rename itself durable; the file is already complete, so a
-    // failure here is no reason to report the save as failed.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
+    syncFolder(folder);
+}
+
+void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    File file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.fd() < 0) {
+        fail(path, errno);
+    }
+    try {
+        struct stat info {};
+        if (::fstat(file.fd(), &info) != 0) {
+            throw errno;
+        }
+        const auto length = static_cast<off_t>(bytes.size());
+        if (length > info.st_size) {
+            const int error = ::posix_fallocate(file.fd(), 0, length);
+            if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+                throw error;
+            }
+        }
+        file.writeAll(bytes);
+        if (::ftruncate(file.fd(), length) != 0) {
+            throw errno;
+        }
+        file.sync();
+        file.close();
+    } catch (int error) {
+        fail(path, error);
     }
 }
 

@@ -4,18 +4,35 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
+#include <optional>
 #include <string>
 
 namespace passgen {
 
 namespace {
 
+// In the user's language where the system has the message in it: Wine,
+// asked for no language in particular, answers in English.
+DWORD formatSystemMessage(DWORD error, wchar_t*& text)
+{
+    constexpr DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    for (const LANGID language : {GetUserDefaultUILanguage(), LANGID{0}}) {
+        const DWORD length = FormatMessageW(flags, nullptr, error, language,
+                                            reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (length > 0) {
+            return length;
+        }
+    }
+    return 0;
+}
+
+// Kept as UTF-8, whatever the ANSI code page, so no character of it is lost.
 std::string systemMessage(DWORD error)
 {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length = formatSystemMessage(error, text);
     std::string message;
     if (length > 0 && text) {
         const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
@@ -86,7 +103,137 @@ void writeAll(HANDLE file, std::string_view bytes)
     }
 }
 
+void moveTo(HANDLE file, std::size_t position)
+{
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(file, distance, nullptr, FILE_BEGIN)) {
+        throw GetLastError();
+    }
+}
+
+// The file a path finally names: saving through a symbolic link writes the
+// linked file and keeps the link. Only a link in the last part matters; one
+// to a folder on the way still leaves the temporary beside the file.
+std::wstring finalTarget(const std::filesystem::path& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return path.native();
+    }
+    const HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return path.native(); // a link to nothing: the save makes a file in its place
+    }
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length < target.size()) {
+            break;
+        }
+        target.resize(length);
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (length == 0 || length >= target.size()) {
+        fail(path, length == 0 ? error : ERROR_INSUFFICIENT_BUFFER);
+    }
+    target.resize(length);
+    return target;
+}
+
+bool isRunning(DWORD process)
+{
+    if (process == GetCurrentProcessId()) {
+        return false; // one user-interface thread: no save of its own is under way
+    }
+    const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    if (handle == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    const bool running = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+    CloseHandle(handle);
+    return running;
+}
+
+// Temporaries are named "<name>.<process id>.<attempt>.tmp", so that a
+// later save can tell one left by a killed process from one that a running
+// copy of the program is writing.
+std::wstring temporaryName(const std::wstring& target, unsigned attempt)
+{
+    return target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+           std::to_wstring(attempt) + L".tmp";
+}
+
+std::optional<DWORD> processOfTemporary(std::wstring_view name)
+{
+    constexpr std::wstring_view suffix = L".tmp";
+    if (!name.ends_with(suffix)) {
+        return std::nullopt;
+    }
+    name.remove_suffix(suffix.size());
+    const std::size_t dot = name.find(L'.');
+    const std::wstring_view process = name.substr(0, dot);
+    const std::wstring_view attempt = dot == name.npos ? L"" : name.substr(dot + 1);
+    const auto digits = [](std::wstring_view text) {
+        return !text.empty() && std::all_of(text.begin(), text.end(),
+                                            [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    };
+    if (!digits(process) || !digits(attempt) || process.size() > 10) {
+        return std::nullopt;
+    }
+    return static_cast<DWORD>(std::stoull(std::wstring(process)));
+}
+
+void removeStaleTemporaries(const std::wstring& target)
+{
+    const std::size_t nameStart = target.find_last_of(L"\\/") + 1;
+    const std::wstring folder = target.substr(0, nameStart);
+    const std::wstring name = target.substr(nameStart);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((target + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring_view entry = found.cFileName;
+        if (entry.size() <= name.size() + 1 ||
+            CompareStringOrdinal(entry.data(), static_cast<int>(name.size()), name.data(),
+                                 static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
+            continue;
+        }
+        const auto process = processOfTemporary(entry.substr(name.size() + 1));
+        if (process && !isRunning(*process)) {
+            DeleteFileW((folder + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 } // namespace
+
+std::u16string StorageError::message() const
+{
+    std::u16string reason;
+    if (!m_reason.empty() && m_reason.size() <= INT_MAX) {
+        const int length = static_cast<int>(m_reason.size());
+        const int size = MultiByteToWideChar(CP_UTF8, 0, m_reason.data(), length, nullptr, 0);
+        reason.resize(static_cast<std::size_t>(std::max(size, 0)));
+        MultiByteToWideChar(CP_UTF8, 0, m_reason.data(), length,
+                            reinterpret_cast<wchar_t*>(reason.data()), size);
+    }
+    return displayName(m_path) + u": " + reason;
+}
+
+std::u16string displayName(const std::filesystem::path& path)
+{
+    const std::wstring& name = path.native();
+    return std::u16string(name.begin(), name.end());
+}
 
 bool isSettingsFile(const std::filesystem::path& path)
 {
@@ -115,23 +262,31 @@ std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)
 {
-    // A file the user made read-only stays as it is; the move below would
-    // replace it regardless.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    const std::wstring target = finalTarget(path);
+    // A file the user made read-only stays as it is; the replace below would
+    // go ahead regardless. So does a folder of the file's name.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         fail(path, ERROR_ACCESS_DENIED);
     }
+    removeStaleTemporaries(target);
     // Beside the target, so the final move stays on one volume and is atomic.
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = path.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-                    std::to_wstring(attempt) + L".tmp";
+        temporary = temporaryName(target, attempt);
         file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE &&
-            (GetLastError() != ERROR_FILE_EXISTS || attempt > 100)) {
-            fail(path, GetLastError());
+        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (error == ERROR_ACCESS_DENIED && exists) {
+            // Where the user may write the file but not make one beside it,
+            // the file is overwritten: not atomic, but the only way to save.
+            overwriteFile(path, bytes);
+            return;
+        }
+        if (file == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt > 100)) {
+            fail(path, error);
         }
     }
     try {
@@ -149,11 +304,54 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
         DeleteFileW(temporary.c_str());
         fail(path, error);
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // ReplaceFileW keeps the old file's creation time, attributes and access
+    // list, which a move over it would drop. Wine's keeps none of them, so the
+    // attributes go onto the new file beforehand as well.
+    constexpr DWORD carried =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (exists && (attributes & carried) != 0) {
+        SetFileAttributesW(temporary.c_str(), attributes & carried);
+    }
+    const bool replaced = exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                 : MoveFileExW(temporary.c_str(), target.c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
         const DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
         fail(path, error);
+    }
+}
+
+void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        fail(path, GetLastError());
+    }
+    try {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file, &size)) {
+            throw GetLastError();
+        }
+        if (bytes.size() > static_cast<std::size_t>(size.QuadPart)) {
+            moveTo(file, bytes.size());
+            if (!SetEndOfFile(file)) {
+                throw GetLastError();
+            }
+            moveTo(file, 0);
+        }
+        writeAll(file, bytes);
+        if (!SetEndOfFile(file) || !FlushFileBuffers(file)) {
+            throw GetLastError();
+        }
+    } catch (DWORD error) {
+        CloseHandle(file);
+        fail(path, error);
+    }
+    if (!CloseHandle(file)) {
+        fail(path, GetLastError());
     }
 }
 

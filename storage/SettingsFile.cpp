@@ -21,75 +21,42 @@ std::string describe(const std::filesystem::path& path, const std::string& reaso
     return std::string(name.begin(), name.end()) + ": " + reason;
 }
 
-// Error texts are UTF-8; a malformed sequence shows as U+FFFD rather than
-// hiding the rest of the message.
-std::u16string utf8ToUtf16(std::string_view text)
-{
-    std::u16string result;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        bool valid = (lead < 0x80 || lead >= 0xC2) && lead < 0xF5 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        valid = valid &&
-                (length == 1 || code >= (length == 2   ? 0x80u
-                                         : length == 3 ? 0x800u
-                                                       : 0x10000u)) &&
-                code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            result += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (code >= 0x10000) {
-            result += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            result += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            result += static_cast<char16_t>(code);
-        }
-        i += length;
-    }
-    return result;
-}
-
 // Without a message box there is nobody to tell, so the caller gets the error.
 void report(const StorageError& error, const LoadServices& services)
 {
     if (!services.showMessage) {
         throw error;
     }
-    services.showMessage(utf8ToUtf16(error.what()), u"Error");
+    services.showMessage(error.message(), u"Error");
 }
 
 class LineJoiner {
 public:
-    LineJoiner(LoadMode mode, const LoadServices& services) : m_mode(mode), m_services(services) {}
+    LineJoiner(LoadMode mode, const LoadServices& services) : m_mode(mode), m_services(services)
+    {
+        m_loaded.found = true;
+    }
 
     void add(std::string_view bytes)
     {
         // The accumulated text, not a line count, decides: leading empty
         // lines never reach the result.
-        if (m_mode == LoadMode::KeepLineBreaks && !m_text.empty()) {
-            m_text += lineBreak;
+        if (m_mode == LoadMode::KeepLineBreaks && !m_loaded.text.empty()) {
+            m_loaded.text += lineBreak;
         }
-        m_text += fromCodePage(bytes);
+        m_loaded.decodedCleanly = m_loaded.decodedCleanly && decodesCleanly(bytes);
+        m_loaded.text += fromCodePage(bytes);
         if (m_services.yieldEvents) {
             m_services.yieldEvents();
         }
     }
 
-    std::u16string take() { return std::move(m_text); }
+    LoadedFile& loaded() { return m_loaded; }
 
 private:
     LoadMode m_mode;
     const LoadServices& m_services;
-    std::u16string m_text;
+    LoadedFile m_loaded;
 };
 
 // A failed read is reported and tried once more; a fault that persists ends
@@ -136,9 +103,10 @@ std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::str
     return native;
 }
 
-std::u16string readSettings(FileReader& reader, LoadMode mode, const LoadServices& services)
+LoadedFile readSettings(FileReader& reader, LoadMode mode, const LoadServices& services)
 {
     LineJoiner joiner(mode, services);
+    LoadedFile& loaded = joiner.loaded();
     std::vector<char> buffer(chunkSize);
     std::string line;
     // A CR ends a line at once; an LF right after it belongs to that end,
@@ -147,12 +115,14 @@ std::u16string readSettings(FileReader& reader, LoadMode mode, const LoadService
     for (;;) {
         std::size_t count = 0;
         if (!readChunk(reader, buffer, count, services)) {
+            loaded.complete = false;
             closeReader(reader, services);
-            return joiner.take();
+            return std::move(loaded);
         }
         if (count == 0) {
             break;
         }
+        loaded.bytes.append(buffer.data(), count);
         auto next = buffer.begin();
         const auto end = buffer.begin() + static_cast<std::ptrdiff_t>(count);
         while (next != end) {
@@ -177,24 +147,48 @@ std::u16string readSettings(FileReader& reader, LoadMode mode, const LoadService
         joiner.add(line);
     }
     closeReader(reader, services);
-    return joiner.take();
+    return std::move(loaded);
+}
+
+std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
+                        const LoadServices& services, LoadedFile& seen)
+{
+    if (!isSettingsFile(path)) {
+        seen = LoadedFile{};
+        return {};
+    }
+    const std::unique_ptr<FileReader> reader = openFileReader(path);
+    seen = readSettings(*reader, mode, services);
+    return seen.text;
 }
 
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services)
 {
-    if (!isSettingsFile(path)) {
-        return {};
-    }
-    const std::unique_ptr<FileReader> reader = openFileReader(path);
-    return readSettings(*reader, mode, services);
+    LoadedFile seen;
+    return LoadFile(path, mode, services, seen);
+}
+
+std::string settingsBytes(const std::u16string& text)
+{
+    std::string bytes = toCodePage(text);
+    bytes += "\r\n";
+    return bytes;
 }
 
 void SaveFile(const std::u16string& text, const std::filesystem::path& path)
 {
-    std::string bytes = toCodePage(text);
-    bytes += "\r\n";
-    replaceFile(path, bytes);
+    // Whatever fails (the conversion, memory), the caller learns which file
+    // and goes on with the other one.
+    try {
+        replaceFile(path, settingsBytes(text));
+    } catch (const StorageError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw StorageError(path, error.what());
+    } catch (...) {
+        throw StorageError(path, "unknown error");
+    }
 }
 
 } // namespace passgen

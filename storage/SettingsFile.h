@@ -9,18 +9,24 @@
 
 namespace passgen {
 
-// A settings file that could not be tested, opened, written or replaced.
-// what() reads "<path>: <operating system's reason>".
+// A settings file that could not be tested, opened, read, written or
+// replaced. what() reads "<path>: <reason>", in the encoding the reason came
+// in: UTF-8 on Windows, the locale's character set elsewhere.
 class StorageError : public std::runtime_error {
 public:
     StorageError(std::filesystem::path path, std::string reason);
     const std::filesystem::path& path() const noexcept { return m_path; }
     const std::string& reason() const noexcept { return m_reason; }
+    // "<path>: <reason>" as 16-bit text, each part decoded as it was encoded.
+    std::u16string message() const;
 
 private:
     std::filesystem::path m_path;
     std::string m_reason;
 };
+
+// A path as the user reads it in a message.
+std::u16string displayName(const std::filesystem::path& path);
 
 // What LoadFile needs from the window system.
 struct LoadServices {
@@ -35,6 +41,16 @@ enum class LoadMode : std::uint8_t {
     KeepLineBreaks = 1, // lines joined with CR LF
 };
 
+// What a load saw of a settings file, so that the close can tell whether
+// writing the set back would lose anything the file holds.
+struct LoadedFile {
+    std::u16string text;        // what LoadFile returned
+    std::string bytes;          // the bytes it read, line ends included
+    bool found = false;         // there was a settings file to read
+    bool complete = true;       // read to its end, no read given up on
+    bool decodedCleanly = true; // saving text gives back the bytes of every line
+};
+
 // The path of a settings file: the folder path as the platform gives it,
 // then the platform's separator, then the name. On Windows a drive's root
 // folder thus gives two backslashes in a row, which the file system accepts.
@@ -45,9 +61,19 @@ std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::str
 // the file exists but cannot be tested or opened.
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services);
+// The same, also telling what the load saw.
+std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
+                        const LoadServices& services, LoadedFile& seen);
 
-// Writes text and CR LF in the 8-bit code page, replacing the file
-// atomically: on failure the old file is intact and StorageError is thrown.
+// The content of a settings file holding text: the text in the 8-bit code
+// page, then CR LF.
+std::string settingsBytes(const std::u16string& text);
+
+// Writes text and CR LF in the 8-bit code page over the file at path, or
+// through it to the file a symbolic link there leads to. The file is
+// replaced atomically, except in a folder where no new file may be made:
+// there it is overwritten in place. Every failure, of whatever kind, throws
+// StorageError naming path; the other settings file can still be written.
 void SaveFile(const std::u16string& text, const std::filesystem::path& path);
 
 } // namespace passgen

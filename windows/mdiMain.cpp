@@ -2,6 +2,7 @@
 
 #include "MakeUp.h"
 #include "Workspace.h"
+#include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
 
 #include <QApplication>
@@ -46,10 +47,17 @@ struct Place {
 constexpr Place generatorPlace{1, 1};
 constexpr Place setupPlace{200, 1000};
 
-QString describe(const StorageError& error)
+QString keptBecause(KeptBecause reason)
 {
-    return QString::fromStdU16String(error.path().u16string()) + QStringLiteral(": ") +
-           QString::fromLocal8Bit(error.reason().c_str());
+    switch (reason) {
+    case KeptBecause::ChangedSinceLoad:
+        return QStringLiteral("it was changed by another program after this one read it");
+    case KeptBecause::ReadCutShort:
+        return QStringLiteral("it could not be read whole when the program started");
+    case KeptBecause::NotInCodePage:
+        return QStringLiteral("it holds characters that the system's code page does not have");
+    }
+    return {};
 }
 
 } // namespace
@@ -100,9 +108,10 @@ void mdiMain::Load()
                                     m_services.messageBox.information(text, title);
                                 },
                                 [] { QCoreApplication::processEvents(); }};
-    m_settings.Simbols =
-        LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks, services);
-    m_settings.Excluds = LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines, services);
+    m_settings.Simbols = LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks,
+                                  services, m_loadedSimbols);
+    m_settings.Excluds =
+        LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines, services, m_loadedExcluds);
     m_settings.LenPass = 6;
     m_settings.NPass = 1;
     m_loaded = true;
@@ -170,17 +179,34 @@ void mdiMain::changeEvent(QEvent* event)
     }
 }
 
-void mdiMain::save(const std::u16string& text, const char* name)
+void mdiMain::save(const std::u16string& text, const char* name, const LoadedFile& loaded)
 {
     const std::filesystem::path path = SettingsPath(m_folder, name);
+    QString message;
+    // Whatever goes wrong, the old file is still intact, the other file is
+    // still written and the program still ends normally.
     try {
-        SaveFile(text, path);
+        const std::optional<KeptBecause> kept = saveAtClose(text, path, loaded);
+        if (!kept) {
+            return;
+        }
+        message = QStringLiteral("The settings file %1 was left as it is: %2")
+                      .arg(QString::fromStdU16String(displayName(path)), keptBecause(*kept));
     } catch (const StorageError& error) {
-        // The old file is still intact; the other file is still written.
-        const QString message =
-            QStringLiteral("Cannot write the settings file %1").arg(describe(error));
-        m_services.messageBox.information(message.toStdU16String(), u"Error");
+        m_writeFailed = true;
+        message = QStringLiteral("Cannot write the settings file %1")
+                      .arg(QString::fromStdU16String(error.message()));
+    } catch (const std::exception& error) {
+        m_writeFailed = true;
+        message = QStringLiteral("Cannot write the settings file %1: %2")
+                      .arg(QString::fromStdU16String(displayName(path)),
+                           QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        m_writeFailed = true;
+        message = QStringLiteral("Cannot write the settings file %1")
+                      .arg(QString::fromStdU16String(displayName(path)));
     }
+    m_services.messageBox.information(message.toStdU16String(), u"Error");
 }
 
 void mdiMain::closeEvent(QCloseEvent* event)
@@ -191,8 +217,8 @@ void mdiMain::closeEvent(QCloseEvent* event)
         m_frmSetup.unload();
         m_frmMain.unload();
         if (m_loaded) {
-            save(m_settings.Simbols, "simbols");
-            save(m_settings.Excluds, "excluds");
+            save(m_settings.Simbols, "simbols", m_loadedSimbols);
+            save(m_settings.Excluds, "excluds", m_loadedExcluds);
         }
     }
     event->accept();

@@ -5,6 +5,7 @@
 #include "frmMain.h"
 #include "frmSetup.h"
 #include "generation/Module1.h"
+#include "storage/SettingsFile.h"
 
 #include <QMainWindow>
 
@@ -40,6 +41,10 @@ public:
     // then, also not at close.
     void Load();
 
+    // Whether the close failed to write a settings file, which the program's
+    // exit status then tells.
+    bool writeFailed() const { return m_writeFailed; }
+
     // Places the frame, title bar and borders included, in the middle of
     // its screen; called before the window system has framed the window,
     // it does so again when the frame is there.
@@ -60,7 +65,7 @@ protected:
 private:
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
-    void save(const std::u16string& text, const char* name);
+    void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
 
     std::filesystem::path m_folder;
     mdiMainServices m_services;
@@ -69,8 +74,11 @@ private:
     ChildWindow<frmSetup> m_frmSetup;
     SetupWindowControl m_setupControl;
     ChildWindow<frmMain> m_frmMain;
+    LoadedFile m_loadedSimbols;
+    LoadedFile m_loadedExcluds;
     bool m_loaded = false;
     bool m_closed = false;
+    bool m_writeFailed = false;
     bool m_centreWhenFramed = false;
 };
 

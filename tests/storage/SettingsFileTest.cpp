@@ -1,6 +1,7 @@
 #include "storage/SettingsFile.h"
 #include "storage/CodePage.h"
 #include "storage/FileReader.h"
+#include "storage/FileSystem.h"
 
 #include "tests/FileBytes.h"
 
@@ -11,6 +12,13 @@
 #include <random>
 #include <sstream>
 
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace passgen {
 namespace {
 
@@ -18,25 +26,9 @@ namespace fs = std::filesystem;
 using testing::readBytes;
 using testing::writeBytes;
 
-class TempFolder {
+class TempFolder : public testing::TempFolder {
 public:
-    TempFolder()
-    {
-        std::random_device seed;
-        m_path = fs::temp_directory_path() / ("passgen-test-" + std::to_string(seed()));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-    fs::path file(const char* name) const { return SettingsPath(m_path, name); }
-
-private:
-    fs::path m_path;
+    fs::path file(const char* name) const { return SettingsPath(path(), name); }
 };
 
 struct Recorder {
@@ -220,7 +212,10 @@ TEST(LoadFile, readErrorIsReportedAndTheReadRetried)
 {
     ScriptedReader reader({"ok:ab\r\n", "fail", "ok:cd\r\n"});
     Recorder recorder;
-    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab\r\ncd");
+    const LoadedFile loaded = readSettings(reader, LoadMode::KeepLineBreaks, recorder.services);
+    EXPECT_EQ(loaded.text, u"ab\r\ncd");
+    EXPECT_EQ(loaded.bytes, "ab\r\ncd\r\n");
+    EXPECT_TRUE(loaded.complete);
     EXPECT_EQ(recorder.messages, (std::vector<std::u16string>{u"simbols: Input/output error"}));
     EXPECT_EQ(recorder.titles, (std::vector<std::u16string>{u"Error"}));
     EXPECT_EQ(reader.closes, 1);
@@ -230,8 +225,10 @@ TEST(LoadFile, readErrorThatRecursEndsWithWhatWasRead)
 {
     ScriptedReader reader({"ok:ab\r\ncd", "fail", "fail", "ok:never"});
     Recorder recorder;
+    const LoadedFile loaded = readSettings(reader, LoadMode::KeepLineBreaks, recorder.services);
     // The unfinished line "cd" was not handled yet, so it is not part of the text.
-    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab");
+    EXPECT_EQ(loaded.text, u"ab");
+    EXPECT_FALSE(loaded.complete); // so the close does not save it over the whole file
     EXPECT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(reader.reads, 3);
     EXPECT_EQ(reader.closes, 1);
@@ -241,7 +238,7 @@ TEST(LoadFile, closeErrorIsReportedOnceAndTheTextKept)
 {
     ScriptedReader reader({"ok:abc"}, true);
     Recorder recorder;
-    EXPECT_EQ(readSettings(reader, LoadMode::JoinLines, recorder.services), u"abc");
+    EXPECT_EQ(readSettings(reader, LoadMode::JoinLines, recorder.services).text, u"abc");
     EXPECT_EQ(recorder.messages, (std::vector<std::u16string>{u"simbols: Bad file descriptor"}));
     EXPECT_EQ(reader.closes, 1);
 }
@@ -250,7 +247,7 @@ TEST(LoadFile, lineEndSplitAcrossReads)
 {
     ScriptedReader reader({"ok:ab\r", "ok:\ncd\r", "ok:\n"});
     Recorder recorder;
-    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services), u"ab\r\ncd");
+    EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services).text, u"ab\r\ncd");
 }
 
 TEST(SaveFile, replacesAnExistingFileWhole)
@@ -301,6 +298,182 @@ TEST(SaveFile, failureNamesTheFileLeavesItIntactAndNoTemporary)
     }
 }
 
+// What a save falls back to in a folder where no new file may be made.
+TEST(overwriteFile, writesInPlaceAndCutsToTheNewLength)
+{
+    TempFolder folder;
+    const fs::path path = folder.file("simbols");
+    writeBytes(path, "a much longer old set\r\n");
+    overwriteFile(path, "short\r\n");
+    EXPECT_EQ(readBytes(path), "short\r\n");
+    overwriteFile(path, "a longer set than before\r\n");
+    EXPECT_EQ(readBytes(path), "a longer set than before\r\n");
+    EXPECT_THROW(overwriteFile(folder.file("excluds"), "new\r\n"), StorageError);
+    EXPECT_FALSE(fs::exists(folder.file("excluds")));
+}
+
+#ifndef _WIN32
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(SaveFile, writesThroughASymbolicLinkWhichStaysALink)
+{
+    struct Case {
+        const char* name;
+        const char* linkTo; // relative to the settings folder, or absolute
+        bool chained;       // through a second link in the synced folder
+    };
+    const Case cases[] = {
+        {"relative", "synced/simbols", false},
+        {"absolute", "", false},
+        {"chain", "synced/link", true},
+        {"dangling", "synced/simbols", false},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const fs::path synced = folder.path() / "synced";
+        fs::create_directory(synced);
+        const fs::path target = synced / "simbols";
+        if (std::string_view(c.name) != "dangling") {
+            writeBytes(target, "old\r\n");
+        }
+        if (c.chained) {
+            fs::create_symlink("simbols", synced / "link");
+        }
+        fs::create_symlink(*c.linkTo ? fs::path(c.linkTo) : target, folder.file("simbols"));
+        SaveFile(u"new", folder.file("simbols"));
+        EXPECT_TRUE(fs::is_symlink(folder.file("simbols"))) << c.name;
+        EXPECT_EQ(readBytes(target), "new\r\n") << c.name;
+        EXPECT_EQ(namesIn(synced).size(), c.chained ? 2u : 1u) << c.name; // no temporary
+    }
+}
+
+TEST(SaveFile, removesTemporariesOfProcessesThatAreGone)
+{
+    TempFolder folder;
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(gone, nullptr, 0);
+    const auto temporary = [](const char* name, pid_t process) {
+        return "." + std::string(name) + "." + std::to_string(process) + ".Ab12Cd";
+    };
+    const std::string stale = temporary("simbols", gone);
+    const std::vector<std::string> kept = {
+        temporary("simbols", ::getppid()), // its process may still be saving
+        temporary("excluds", gone),        // the other file's
+        ".simbols.old",                    // not a temporary
+    };
+    for (const std::string& name : kept) {
+        writeBytes(folder.path() / name, "x");
+    }
+    writeBytes(folder.path() / stale, "partial");
+    SaveFile(u"new", folder.file("simbols"));
+    std::vector<std::string> expected = kept;
+    expected.push_back("simbols");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(folder.path()), expected);
+}
+
+#ifndef __SANITIZE_ADDRESS__ // which needs more address space than the limit below leaves
+TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
+{
+    TempFolder folder;
+    const fs::path path = folder.file("simbols");
+    writeBytes(path, "old\r\n");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Memory runs out while the set is converted: the address space is
+        // limited to what the child holds now and less than the set's bytes.
+        const std::u16string set(64u << 20, u'a');
+        std::ifstream statm("/proc/self/statm");
+        std::size_t pages = 0;
+        statm >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32u << 20);
+        const rlimit space{limit, limit};
+        ::setrlimit(RLIMIT_AS, &space);
+        try {
+            SaveFile(set, path);
+            ::_exit(0);
+        } catch (const StorageError& error) {
+            ::_exit(error.path() == path ? 1 : 2);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(readBytes(path), "old\r\n");
+}
+#endif
+
+// Saves text to path in a child process that may not create files in the
+// folder: as root, the child becomes the unprivileged user 65534, for whom
+// the folder is not writable; otherwise the folder is made read-only. Gives 0
+// for success, 1 for a StorageError naming path, 2 for anything else.
+int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
+{
+    const fs::path folder = path.parent_path();
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        try {
+            SaveFile(text, path);
+            ::_exit(0);
+        } catch (const StorageError& error) {
+            ::_exit(error.path() == path ? 1 : 2);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 3) << "cannot drop privileges";
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
+{
+    TempFolder folder;
+    const fs::path simbols = folder.file("simbols");
+    writeBytes(simbols, "a much longer old set\r\n");
+    fs::permissions(simbols, fs::perms::owner_read | fs::perms::owner_write |
+                                 fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(simbols.c_str(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols), 0);
+    EXPECT_EQ(readBytes(simbols), "short\r\n");
+    EXPECT_EQ(fs::status(simbols).permissions(), fs::perms::owner_read | fs::perms::owner_write |
+                                                     fs::perms::group_read |
+                                                     fs::perms::others_read);
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
+
+    // A missing file cannot be made there either: the error names it.
+    EXPECT_EQ(saveWhereNoFileCanBeMade(u"new", folder.file("excluds")), 1);
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
+}
+#endif
+
 TEST(SettingsPath, appendsTheSeparatorAndTheNameUnchecked)
 {
 #ifdef _WIN32
@@ -316,7 +489,7 @@ TEST(CodePage, convertsBothWaysThroughTheEightBitTable)
 {
     EXPECT_EQ(toCodePage(u"Aя№"), "A\xFF\xB9");
     EXPECT_EQ(fromCodePage("A\xFF\xB9"), u"Aя№");
-    EXPECT_EQ(toCodePage(u"\xD800"), "?"); // lone surrogate
+    EXPECT_EQ(toCodePage(u"\xD800"), "?");                // lone surrogate
     EXPECT_EQ(toCodePage(u"\U0001F600\U0001F600"), "??"); // one substitute per character
 }
 

@@ -1,5 +1,6 @@
 #include "generation/OsRandomSource.h"
 #include "storage/CodePage.h"
+#include "storage/CodePage_win.h"
 #include "storage/SettingsFile.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -54,6 +56,51 @@ TEST(AnsiCodePage, everyByteOfTheCodePageRoundTrips)
     EXPECT_EQ(toCodePage(fromCodePage(all)), all);
 }
 
+// The ANSI code pages a Windows system may have, UTF-8 among them.
+TEST(AnsiCodePage, eachCodePageConvertsWithoutLookAlikesAndBack)
+{
+    struct Case {
+        unsigned codePage;
+        std::string bytes;   // of u"Aя€😀", a lone surrogate, "z"
+        std::u16string back; // those bytes read again
+    };
+    const Case cases[] = {
+        {1251, "A\xFF\x88??z", u"Aя€??z"},
+        {1252, "A?\x80??z", u"A?€??z"},
+        {932,
+         "A\x84\x91??"
+         "?z",
+         u"Aя???z"},
+        {65001, "A\xD1\x8F\xE2\x82\xAC\xF0\x9F\x98\x80?z", u"Aя€😀?z"},
+    };
+    const std::u16string text = u"Aя€😀\xD800z";
+    for (const Case& c : cases) {
+        EXPECT_EQ(toCodePage(text, c.codePage), c.bytes) << c.codePage;
+        EXPECT_EQ(fromCodePage(c.bytes, c.codePage), c.back) << c.codePage;
+        if (c.codePage != 65001) {
+            EXPECT_EQ(toCodePage(u"a☺z", c.codePage), "a?z") << c.codePage; // no "O" look-alike
+        }
+    }
+}
+
+TEST(AnsiCodePage, bytesOfAnotherCodePageDoNotDecodeCleanly)
+{
+    struct Case {
+        unsigned codePage;
+        std::string bytes;
+        bool clean;
+    };
+    const Case cases[] = {
+        {1251, "\xC6\xE8\x98\x00", true}, // every byte is a character
+        {1252, "\xC6\xE8\x81", true},     {65001, "\xD0\x96", true},
+        {65001, "\xC6\xE8", false},                             // a Windows-1251 file read as UTF-8
+        {932, "\x82\xA0", true},          {932, "\x82", false}, // half of a two-byte character
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(decodesCleanly(c.bytes, c.codePage), c.clean) << c.codePage << " " << c.bytes;
+    }
+}
+
 TEST_F(Folder, hiddenAndSystemFilesCountAsMissing)
 {
     for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
@@ -81,6 +128,94 @@ TEST_F(Folder, saveOverAReadOnlyFileFailsAndKeepsIt)
     SetFileAttributesW(file("simbols").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(readBytes(file("simbols")), "old\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(path), fs::directory_iterator()), 1);
+}
+
+// The system's words in the user's language: Russian in the test prefix.
+std::u16string systemText(DWORD error)
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, GetUserDefaultUILanguage(), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::u16string message(text, text + wcslen(text));
+    LocalFree(text);
+    return message;
+}
+
+TEST_F(Folder, failureShowsTheSystemsOwnWords)
+{
+    fs::create_directory(file("simbols"));
+    try {
+        SaveFile(u"new", file("simbols"));
+        FAIL() << "no error";
+    } catch (const StorageError& error) {
+        // The system's words, without the line end and full stop.
+        std::u16string expected = systemText(ERROR_ACCESS_DENIED);
+        ASSERT_TRUE(std::any_of(expected.begin(), expected.end(), [](char16_t c) {
+            return c > 0x7F;
+        })) << "the system's words are plain ASCII here, so this test proves nothing";
+        expected.erase(expected.find_last_not_of(u". \r\n") + 1);
+        EXPECT_EQ(error.message(), displayName(file("simbols")) + u": " + expected);
+    }
+}
+
+TEST_F(Folder, saveRemovesTemporariesOfProcessesThatAreGone)
+{
+    const std::wstring base = file("simbols").native();
+    const fs::path stale = base + L".4294967280.0.tmp"; // no such process
+    const fs::path other = base + L".old";
+    std::ofstream(stale) << "partial";
+    std::ofstream(other) << "someone else's";
+    SaveFile(u"new", file("simbols"));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(other));
+}
+
+FILETIME creationTime(const fs::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    return data.ftCreationTime;
+}
+
+bool underWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+TEST_F(Folder, saveKeepsTheCreationTimeAndTheAttributesOfTheFile)
+{
+    SaveFile(u"old", file("simbols"));
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesW(file("simbols").c_str(), kept));
+    const FILETIME created = creationTime(file("simbols"));
+    Sleep(50); // a file made now would have a later creation time
+
+    SaveFile(u"new", file("simbols"));
+    EXPECT_EQ(readBytes(file("simbols")), "new\r\n");
+    EXPECT_EQ(GetFileAttributesW(file("simbols").c_str()) & kept, kept);
+    if (underWine()) {
+        GTEST_SKIP() << "Wine gives every new file of a replace a creation time of its own";
+    }
+    const FILETIME after = creationTime(file("simbols"));
+    EXPECT_EQ(after.dwHighDateTime, created.dwHighDateTime);
+    EXPECT_EQ(after.dwLowDateTime, created.dwLowDateTime);
+}
+
+TEST_F(Folder, saveWritesThroughASymbolicLinkWhichStaysALink)
+{
+    fs::create_directory(path / "synced");
+    const fs::path target = path / "synced" / "simbols";
+    SaveFile(u"old", target);
+    // Wine reports success and makes nothing.
+    if (!CreateSymbolicLinkW(file("simbols").c_str(), target.c_str(), 0) ||
+        GetFileAttributesW(file("simbols").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no right to make symbolic links here";
+    }
+    SaveFile(u"new", file("simbols"));
+    EXPECT_NE(GetFileAttributesW(file("simbols").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(readBytes(target), "new\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(path / "synced"), fs::directory_iterator()), 1);
 }
 
 // The test script maps drive P: onto a folder of its own, standing for a

@@ -73,6 +73,8 @@ TEST_F(MainWindow, firstStartWithoutFilesWritesBothAtClose)
     EXPECT_TRUE(main.close());
     EXPECT_EQ(readBytes(file("simbols")), "\r\n");
     EXPECT_EQ(readBytes(file("excluds")), "\r\n");
+    EXPECT_TRUE(fakes.messageBox.texts.empty());
+    EXPECT_FALSE(main.writeFailed());
 }
 
 TEST_F(MainWindow, setsFromFilesReachTheSettingsWindow)
@@ -221,6 +223,30 @@ TEST_F(MainWindow, unwritableFileAtCloseIsReportedAndTheOtherStillWritten)
     EXPECT_NE(fakes.messageBox.texts[0].find(u"simbols"), std::u16string::npos);
     EXPECT_EQ(fakes.messageBox.titles[0], u"Error");
     EXPECT_EQ(readBytes(file("excluds")), "newer\r\n");
+    EXPECT_TRUE(window->writeFailed()); // the exit status tells
+}
+
+TEST_F(MainWindow, copyClosingLastKeepsTheEditsOfTheCopyThatClosedFirst)
+{
+    writeBytes(file("simbols"), "start\r\n");
+    writeBytes(file("excluds"), "x\r\n");
+    mdiMain first(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+    mdiMain second(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+    first.Load();
+    second.Load();
+    first.settings().Simbols = u"edited";
+    first.close();
+    second.close();
+    EXPECT_EQ(readBytes(file("simbols")), "edited\r\n");
+    EXPECT_EQ(readBytes(file("excluds")), "x\r\n");
+    // The second copy says so, and that is no failure to write.
+    ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
+    EXPECT_EQ(QString::fromStdU16String(fakes.messageBox.texts[0]),
+              QStringLiteral("The settings file %1 was left as it is: it was changed by another "
+                             "program after this one read it")
+                  .arg(QString::fromStdString(file("simbols").string())));
+    EXPECT_FALSE(first.writeFailed());
+    EXPECT_FALSE(second.writeFailed());
 }
 
 TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)

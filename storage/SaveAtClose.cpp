@@ -1,0 +1,70 @@
+#include "storage/SaveAtClose.h"
+
+#include "storage/FileReader.h"
+#include "storage/FileSystem.h"
+
+#include <vector>
+
+namespace passgen {
+
+namespace {
+
+// Compares as it reads, so a large file that differs early is not read whole.
+bool holdsExactly(const std::filesystem::path& path, std::string_view bytes)
+{
+    const std::unique_ptr<FileReader> reader = openFileReader(path);
+    std::vector<char> buffer(64 * 1024);
+    bool same = true;
+    while (same) {
+        const std::size_t count = reader->read(buffer);
+        if (count == 0) {
+            break;
+        }
+        same = bytes.starts_with(std::string_view(buffer.data(), count));
+        bytes.remove_prefix(same ? count : 0);
+    }
+    reader->close();
+    return same && bytes.empty();
+}
+
+std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, const LoadedFile& loaded)
+{
+    if (!isSettingsFile(path)) {
+        return std::nullopt;
+    }
+    if (!loaded.found) {
+        return KeptBecause::ChangedSinceLoad; // made by someone else since
+    }
+    if (!loaded.complete) {
+        return KeptBecause::ReadCutShort;
+    }
+    if (!holdsExactly(path, loaded.bytes)) {
+        return KeptBecause::ChangedSinceLoad;
+    }
+    if (!loaded.decodedCleanly) {
+        return KeptBecause::NotInCodePage;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<KeptBecause> saveAtClose(const std::u16string& text,
+                                       const std::filesystem::path& path, const LoadedFile& loaded)
+{
+    if (text == loaded.text) {
+        try {
+            if (const auto reason = reasonToKeep(path, loaded)) {
+                return reason;
+            }
+        } catch (const StorageError&) {
+            throw;
+        } catch (const std::exception& error) {
+            throw StorageError(path, error.what());
+        }
+    }
+    SaveFile(text, path);
+    return std::nullopt;
+}
+
+} // namespace passgen

@@ -1,0 +1,100 @@
+#include "storage/SaveAtClose.h"
+
+#include "tests/FileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace passgen {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::writeBytes;
+
+TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
+{
+    struct Case {
+        const char* name;
+        const char* atLoad;               // the file when the run started; nullptr: none
+        const char* atClose;              // the file when it ends
+        const char16_t* edited = nullptr; // the set as the user left it
+        bool cutShort = false;            // the load gave up after repeated read errors
+        bool notInCodePage = false;
+        std::optional<KeptBecause> kept{};
+    };
+    const Case cases[] = {
+        {"unchangedFileRewritten", "ab\ncd", "ab\ncd"},
+        {"missingFileMade", nullptr, nullptr},
+        {"fileRemovedSinceMadeAgain", "ab\r\n", nullptr},
+        {"editsWinOverAnotherCopys", "ab\r\n", "other copy\r\n", u"mine"},
+        {"editsOfAPartlyReadSetWritten", "ab\r\ncd\r\n", "ab\r\ncd\r\n", u"mine", true},
+        {"anotherCopysEditsKept", "ab\r\n", "other copy\r\n", nullptr, false, false,
+         KeptBecause::ChangedSinceLoad},
+        {"fileMadeSinceStartKept", nullptr, "other copy\r\n", nullptr, false, false,
+         KeptBecause::ChangedSinceLoad},
+        {"partlyReadFileKept", "ab\r\ncd\r\n", "ab\r\ncd\r\n", nullptr, true, false,
+         KeptBecause::ReadCutShort},
+        {"fileOfAnotherCodePageKept", "ab\r\n", "ab\r\n", nullptr, false, true,
+         KeptBecause::NotInCodePage},
+    };
+    for (const Case& c : cases) {
+        testing::TempFolder folder;
+        const fs::path path = SettingsPath(folder.path(), "simbols");
+        if (c.atLoad) {
+            writeBytes(path, c.atLoad);
+        }
+        LoadedFile loaded;
+        LoadFile(path, LoadMode::KeepLineBreaks, {}, loaded);
+        if (c.cutShort) {
+            loaded.complete = false;
+            loaded.bytes.resize(5);
+            loaded.text = u"ab";
+        }
+        loaded.decodedCleanly = !c.notInCodePage;
+        if (c.atClose) {
+            writeBytes(path, c.atClose);
+        } else {
+            fs::remove(path);
+        }
+        const std::u16string set = c.edited ? c.edited : loaded.text;
+
+        EXPECT_EQ(saveAtClose(set, path, loaded), c.kept) << c.name;
+        EXPECT_EQ(readBytes(path), c.kept ? c.atClose : settingsBytes(set)) << c.name;
+    }
+}
+
+#ifndef _WIN32 // symbolic links need extra rights on Windows
+TEST(saveAtClose, fileThatCannotBeReadBackIsAnErrorNamingIt)
+{
+    testing::TempFolder folder;
+    const fs::path path = SettingsPath(folder.path(), "simbols");
+    writeBytes(path, "ab\r\n");
+    LoadedFile loaded;
+    LoadFile(path, LoadMode::KeepLineBreaks, {}, loaded);
+    fs::remove(path);
+    fs::create_symlink(path, path); // fails the lookup even for root
+    try {
+        saveAtClose(loaded.text, path, loaded);
+        FAIL() << "no error";
+    } catch (const StorageError& error) {
+        EXPECT_EQ(error.path(), path);
+    }
+}
+#endif
+
+TEST(StorageError, messageDecodesTheReasonAsItWasEncoded)
+{
+    // UTF-8 is how Windows reasons are kept, and the locale's character set
+    // here; Qt sets the locale from the environment as the program starts.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    EXPECT_EQ(StorageError("simbols", "Отказано в доступе").message(),
+              u"simbols: Отказано в доступе");
+    EXPECT_EQ(StorageError("simbols", "bad \xD0 byte").message(), u"simbols: bad \uFFFD byte");
+    std::setlocale(LC_ALL, saved.c_str());
+}
+
+} // namespace
+} // namespace passgen
