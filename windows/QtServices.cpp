@@ -1,12 +1,12 @@
 #include "QtServices.h"
 
+#include "SensitiveClipboard.h"
 #include "TextConversion.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -14,61 +14,13 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cstring>
 
 namespace passgen {
-
-namespace {
-
-QByteArray dword(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    std::memcpy(bytes.data(), &value, 4); // little-endian on every Windows target
-    return bytes;
-}
-
-QString windowsFormat(const char* name)
-{
-    return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(name));
-}
-
-} // namespace
 
 void QtMessageBox::information(std::u16string_view text, std::u16string_view title)
 {
     QMessageBox::information(m_parent, QString::fromUtf16(title.data(), title.size()),
                              QString::fromUtf16(text.data(), text.size()));
-}
-
-ClipboardPlatform currentClipboardPlatform()
-{
-#if defined(Q_OS_WIN)
-    return ClipboardPlatform::Windows;
-#elif defined(Q_OS_MACOS)
-    return ClipboardPlatform::MacOS;
-#else
-    return ClipboardPlatform::X11OrWayland;
-#endif
-}
-
-std::unique_ptr<QMimeData> sensitiveMimeData(const QString& text, ClipboardPlatform platform)
-{
-    auto data = std::make_unique<QMimeData>();
-    data->setText(text);
-    switch (platform) {
-    case ClipboardPlatform::Windows:
-        data->setData(windowsFormat("ExcludeClipboardContentFromMonitorProcessing"), dword(1));
-        data->setData(windowsFormat("CanIncludeInClipboardHistory"), dword(0));
-        data->setData(windowsFormat("CanUploadToCloudClipboard"), dword(0));
-        break;
-    case ClipboardPlatform::X11OrWayland:
-        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
-        break;
-    case ClipboardPlatform::MacOS:
-        data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), QByteArray());
-        break;
-    }
-    return data;
 }
 
 void QtClipboard::clear()
@@ -78,13 +30,12 @@ void QtClipboard::clear()
 
 void QtClipboard::setText(const std::u16string& text)
 {
-    QGuiApplication::clipboard()->setMimeData(
-        sensitiveMimeData(QString::fromStdU16String(text)).release());
+    putSensitiveText(QString::fromStdU16String(text));
 }
 
 std::u16string QtClipboard::text() const
 {
-    return QGuiApplication::clipboard()->text().toStdU16String();
+    return clipboardText().toStdU16String();
 }
 
 std::u16string LineEditField::Text() const

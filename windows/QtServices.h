@@ -5,10 +5,8 @@
 
 #include <QString>
 
-#include <memory>
 
 class QLineEdit;
-class QMimeData;
 class QPlainTextEdit;
 class QWidget;
 
@@ -24,14 +22,7 @@ private:
     QWidget* m_parent;
 };
 
-enum class ClipboardPlatform { Windows, X11OrWayland, MacOS };
-ClipboardPlatform currentClipboardPlatform();
-
-// Plain text, marked the way password managers mark a secret, so clipboard
-// history, clipboard managers and cloud clipboards leave it out.
-std::unique_ptr<QMimeData>
-sensitiveMimeData(const QString& text, ClipboardPlatform platform = currentClipboardPlatform());
-
+// The clipboard, which gets each copy marked as a secret (SensitiveClipboard.h).
 class QtClipboard final : public Clipboard {
 public:
     void clear() override;
