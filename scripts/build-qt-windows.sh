@@ -61,7 +61,8 @@ source_dir=$(echo "$work"/qtbase-everywhere-src-*)
 # and md4c, and without everything passgen does not use. The dfsg tarball
 # lacks the wintab headers (their licence), so tablet events are off; with
 # OpenGL off, dynamicgl must be off as well or the windows plugin does not
-# compile in 6.4.
+# compile in 6.4; and with Direct2D off, the DirectWrite 3 font database must
+# go too, or the plugin refers to a class that Gui leaves out.
 cmake -S "$source_dir" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
@@ -73,7 +74,7 @@ cmake -S "$source_dir" -B "$work/build" -G Ninja \
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF \
     -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
     -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF -DFEATURE_tabletevent=OFF \
     -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_zstd=OFF \
     -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF -DFEATURE_fontconfig=OFF \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
