@@ -28,6 +28,22 @@ start_wine_session() {
 
     "$WINE" wineboot --init >/dev/null 2>&1
     wineserver -w
+    # Debian's Wine finds its own fonts (Tahoma, Marlett for the title-bar
+    # buttons) only in the prefix's Fonts folder.
+    if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
+    # As on Windows since Vista: visual styles on (Wine's own Light theme), so
+    # the windows style draws with the theme, and ClearType, without which
+    # Wine's Tahoma loses its thin stems at the journal's size.
+    local theme='C:\\windows\\resources\\themes\\light\\light.msstyles'
+    printf '%s\n' 'REGEDIT4' '' \
+        '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' \
+        '"ThemeActive"="1"' "\"DllName\"=\"$theme\"" '"ColorName"="NormalColor"' \
+        '"SizeName"="NormalSize"' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' \
+        '"FontSmoothing"="2"' '"FontSmoothingType"=dword:00000002' >"$WINEPREFIX/theme.reg"
+    "$WINE" regedit "$WINEPREFIX/theme.reg" >/dev/null 2>&1
+    wineserver -w
     # Drive P: stands for a program folder at the root of a drive.
     mkdir -p "$WINEPREFIX/drive_p"
     ln -s ../drive_p "$WINEPREFIX/dosdevices/p:"
