@@ -2,8 +2,9 @@
 # Installs what is missing, builds passgen with its tests and runs every test:
 # the normal build (window tests on Qt's offscreen platform), then the core's
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# libFuzzer targets for about 30 s each, and last the Windows leg: the core and
-# its tests cross-built for Windows and run under Wine (scripts/test-windows.sh).
+# libFuzzer targets for about 30 s each, and last the Windows leg: the whole
+# program cross-built for Windows with a static Qt and every test run under
+# Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
