@@ -5,7 +5,6 @@
 
 #include <QString>
 
-
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;

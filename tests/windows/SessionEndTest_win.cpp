@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 // first, and must not refuse the log-off.
 TEST(SessionEnd, logOffClosesTheFrameAndSavesTheOpenSettingsWindowsEdits)
 {
-    const fs::path folder = fs::temp_directory_path() / ("passgen-session-" +
-                                                        std::to_string(GetCurrentProcessId()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("passgen-session-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
     testing::FakeGenPassServices fakes;
     {
