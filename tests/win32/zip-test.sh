@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows zip holds the stripped passgen.exe and the text on its
-# settings; its program, started under Wine from a fresh folder and closed as
+# The Windows zip holds the stripped passgen.exe, with its icon and version,
+# and the text on its settings; its program, started under Wine from a fresh folder and closed as
 # a user closes it, writes both settings files beside itself, in the ANSI code
 # page with CR LF. Run by CTest inside scripts/test-windows.sh's Wine session.
 # Arguments: cpack, the build folder, the package's file name without .zip,
@@ -26,6 +26,13 @@ grep -q "simbols" "$folder/README.txt" || fail "the zip's README.txt does not sa
 if x86_64-w64-mingw32-objdump -h "$folder/passgen.exe" | grep -q '\.debug_'; then
     fail "passgen.exe is not stripped"
 fi
+# Explorer's icon is the frame's, four images; the version is the project's.
+resources=$(x86_64-w64-mingw32-windres -i "$folder/passgen.exe" -O rc)
+grep -q 'Has 4 elements' <<<"$resources" || fail "passgen.exe lacks the frame's four-image icon"
+version=${name#passgen-}
+version=${version%-windows-x64}
+grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" ||
+    fail "passgen.exe does not carry the version $version"
 
 # "ab" and Ж in Windows-1251, to be read and written back unchanged.
 printf 'ab\xC6\r\n' >"$folder/simbols"
