@@ -56,47 +56,6 @@ std::u16string fromLocaleText(std::string_view text)
     return result;
 }
 
-class PosixFileReader final : public FileReader {
-public:
-    PosixFileReader(std::filesystem::path path, int fd) : m_path(std::move(path)), m_fd(fd) {}
-    PosixFileReader(const PosixFileReader&) = delete;
-    PosixFileReader& operator=(const PosixFileReader&) = delete;
-
-    ~PosixFileReader() override
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-
-    std::size_t read(std::span<char> buffer) override
-    {
-        for (;;) {
-            const ssize_t got = ::read(m_fd, buffer.data(), buffer.size());
-            if (got >= 0) {
-                return static_cast<std::size_t>(got);
-            }
-            if (errno != EINTR) {
-                fail(m_path, errno);
-            }
-        }
-    }
-
-    void close() override
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        // POSIX leaves the descriptor released even when close reports an error.
-        if (::close(fd) != 0 && errno != EINTR) {
-            fail(m_path, errno);
-        }
-    }
-
-private:
-    std::filesystem::path m_path;
-    int m_fd;
-};
-
 // Owns a descriptor; reports errors as the errno of the failed call.
 class File {
 public:
@@ -136,6 +95,7 @@ public:
     {
         const int fd = m_fd;
         m_fd = -1;
+        // POSIX leaves the descriptor released even when close reports an error.
         if (::close(fd) != 0 && errno != EINTR) {
             throw errno;
         }
@@ -143,6 +103,37 @@ public:
 
 private:
     int m_fd;
+};
+
+class PosixFileReader final : public FileReader {
+public:
+    PosixFileReader(std::filesystem::path path, int fd) : m_path(std::move(path)), m_file(fd) {}
+
+    std::size_t read(std::span<char> buffer) override
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_file.fd(), buffer.data(), buffer.size());
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                fail(m_path, errno);
+            }
+        }
+    }
+
+    void close() override
+    {
+        try {
+            m_file.close();
+        } catch (int error) {
+            fail(m_path, error);
+        }
+    }
+
+private:
+    std::filesystem::path m_path;
+    File m_file;
 };
 
 // The file a path finally names, following symbolic links, a dangling one

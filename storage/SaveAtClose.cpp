@@ -52,19 +52,16 @@ std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, const
 std::optional<KeptBecause> saveAtClose(const std::u16string& text,
                                        const std::filesystem::path& path, const LoadedFile& loaded)
 {
-    if (text == loaded.text) {
-        try {
-            if (const auto reason = reasonToKeep(path, loaded)) {
-                return reason;
-            }
-        } catch (const StorageError&) {
-            throw;
-        } catch (const std::exception& error) {
-            throw StorageError(path, error.what());
+    std::optional<KeptBecause> kept;
+    namingFile(path, [&] {
+        if (text == loaded.text) {
+            kept = reasonToKeep(path, loaded);
         }
-    }
-    SaveFile(text, path);
-    return std::nullopt;
+        if (!kept) {
+            SaveFile(text, path);
+        }
+    });
+    return kept;
 }
 
 } // namespace passgen

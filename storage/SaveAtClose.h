@@ -20,8 +20,8 @@ enum class KeptBecause : std::uint8_t {
 // file holds. The set is written when it differs from what the load gave
 // (the user changed it), when the file is missing, or when the file still
 // holds exactly the bytes the load read whole and decoded cleanly. Returns
-// why the file was kept, or nothing when the set was written. Throws
-// StorageError naming path when the file can be neither read nor written.
+// why the file was kept, or nothing when the set was written. Every failure,
+// of whatever kind, throws StorageError naming path.
 std::optional<KeptBecause> saveAtClose(const std::u16string& text,
                                        const std::filesystem::path& path, const LoadedFile& loaded);
 

@@ -176,12 +176,10 @@ std::string settingsBytes(const std::u16string& text)
     return bytes;
 }
 
-void SaveFile(const std::u16string& text, const std::filesystem::path& path)
+void namingFile(const std::filesystem::path& path, const std::function<void()>& work)
 {
-    // Whatever fails (the conversion, memory), the caller learns which file
-    // and goes on with the other one.
     try {
-        replaceFile(path, settingsBytes(text));
+        work();
     } catch (const StorageError&) {
         throw;
     } catch (const std::exception& error) {
@@ -189,6 +187,13 @@ void SaveFile(const std::u16string& text, const std::filesystem::path& path)
     } catch (...) {
         throw StorageError(path, "unknown error");
     }
+}
+
+void SaveFile(const std::u16string& text, const std::filesystem::path& path)
+{
+    // Whatever fails (the conversion, memory), the caller learns which file
+    // and goes on with the other one.
+    namingFile(path, [&] { replaceFile(path, settingsBytes(text)); });
 }
 
 } // namespace passgen

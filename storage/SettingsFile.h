@@ -69,6 +69,10 @@ std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
 // page, then CR LF.
 std::string settingsBytes(const std::u16string& text);
 
+// Runs work; a failure of any kind that is not a StorageError yet becomes
+// one naming path, so that callers have one kind of error to handle.
+void namingFile(const std::filesystem::path& path, const std::function<void()>& work);
+
 // Writes text and CR LF in the 8-bit code page over the file at path, or
 // through it to the file a symbolic link there leads to. The file is
 // replaced atomically, except in a folder where no new file may be made:

@@ -192,19 +192,10 @@ void mdiMain::save(const std::u16string& text, const char* name, const LoadedFil
         }
         message = QStringLiteral("The settings file %1 was left as it is: %2")
                       .arg(QString::fromStdU16String(displayName(path)), keptBecause(*kept));
-    } catch (const StorageError& error) {
+    } catch (const StorageError& error) { // every failure of a save comes as one
         m_writeFailed = true;
         message = QStringLiteral("Cannot write the settings file %1")
                       .arg(QString::fromStdU16String(error.message()));
-    } catch (const std::exception& error) {
-        m_writeFailed = true;
-        message = QStringLiteral("Cannot write the settings file %1: %2")
-                      .arg(QString::fromStdU16String(displayName(path)),
-                           QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        m_writeFailed = true;
-        message = QStringLiteral("Cannot write the settings file %1")
-                      .arg(QString::fromStdU16String(displayName(path)));
     }
     m_services.messageBox.information(message.toStdU16String(), u"Error");
 }

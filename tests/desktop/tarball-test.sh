@@ -6,19 +6,9 @@
 set -euo pipefail
 cpack=$1 build=$2 name=$3
 
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf -- "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-"$cpack" --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
-tarball=$work/out/$name.tar.gz
-[ -f "$tarball" ] || fail "cpack made no $name.tar.gz: $(ls "$work/out")"
-tar -xzf "$tarball" -C "$work"
-folder=$work/$name
+# shellcheck source=tests/package-test.sh
+source "$(dirname "$0")/../package-test.sh"
+unpack_package "$cpack" "$build" "$name" tar.gz
 for path in passgen install-user.sh share/applications/*.desktop share/metainfo/*.metainfo.xml \
     share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/*.png; do
     compgen -G "$folder/$path" >/dev/null || fail "the tarball holds no $path"

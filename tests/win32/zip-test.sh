@@ -1,26 +1,17 @@
 #!/usr/bin/env bash
 # The Windows zip holds the stripped passgen.exe, with its icon and version,
-# and the text on its settings; its program, started under Wine from a fresh folder and closed as
-# a user closes it, writes both settings files beside itself, in the ANSI code
-# page with CR LF. Run by CTest inside scripts/test-windows.sh's Wine session.
+# and the text on its settings; its program, started under Wine from a fresh
+# folder and closed as a user closes it, writes both settings files beside
+# itself, in the ANSI code page with CR LF. Run by CTest inside
+# scripts/test-windows.sh's Wine session.
 # Arguments: cpack, the build folder, the package's file name without .zip,
 # wine.
 set -euo pipefail
 cpack=$1 build=$2 name=$3 wine=$4
 
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf -- "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-"$cpack" --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
-zip=$work/out/$name.zip
-[ -f "$zip" ] || fail "cpack made no $name.zip: $(ls "$work/out")"
-(cd "$work" && cmake -E tar xf "$zip")
-folder=$work/$name
+# shellcheck source=tests/package-test.sh
+source "$(dirname "$0")/../package-test.sh"
+unpack_package "$cpack" "$build" "$name" zip
 [ -f "$folder/passgen.exe" ] || fail "the zip holds no passgen.exe"
 grep -q "simbols" "$folder/README.txt" || fail "the zip's README.txt does not say where the settings live"
 if x86_64-w64-mingw32-objdump -h "$folder/passgen.exe" | grep -q '\.debug_'; then
