@@ -294,16 +294,16 @@ std::u16string displayName(const std::filesystem::path& path)
     return fromLocaleText(path.native());
 }
 
-bool isSettingsFile(const std::filesystem::path& path)
+PathHolds lookUp(const std::filesystem::path& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
-            return false;
+            return PathHolds::Nothing;
         }
         fail(path, errno);
     }
-    return S_ISREG(info.st_mode);
+    return S_ISREG(info.st_mode) ? PathHolds::SettingsFile : PathHolds::Other;
 }
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)

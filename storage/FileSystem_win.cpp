@@ -394,19 +394,19 @@ std::u16string displayName(const std::filesystem::path& path)
     return std::u16string(name.begin(), name.end());
 }
 
-bool isSettingsFile(const std::filesystem::path& path)
+PathHolds lookUp(const std::filesystem::path& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            return false;
+            return PathHolds::Nothing;
         }
         fail(path, error);
     }
     constexpr DWORD notNormal =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    return (attributes & notNormal) == 0;
+    return (attributes & notNormal) == 0 ? PathHolds::SettingsFile : PathHolds::Other;
 }
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
