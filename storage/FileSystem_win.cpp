@@ -301,7 +301,7 @@ std::wstring freeBackupName(const std::wstring& target, unsigned attempt)
 // and 1177). What the folder holds decides, not the error: a settings file
 // gone from its name gets the new file, or else the old one back, and the
 // temporary is deleted only while a settings file stands. Returns when the
-// replace is finished after all.
+// replace is finished after all, leaving the backup to the caller.
 void recover(const std::filesystem::path& path, DWORD error, const std::wstring& target,
              const std::wstring& temporary, const std::wstring& backup)
 {
@@ -312,7 +312,6 @@ void recover(const std::filesystem::path& path, DWORD error, const std::wstring&
     }
     if (!backup.empty()) {
         if (retried([&] { return calls.move(temporary, target); }) == 0) {
-            calls.remove(backup);
             return;
         }
         if (present(backup) && retried([&] { return calls.move(backup, target); }) == 0) {
