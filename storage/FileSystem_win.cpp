@@ -253,9 +253,10 @@ void removeStaleTemporaries(const std::wstring& target)
     FindClose(search);
 }
 
-// What holds a file for a moment: a virus scanner, an indexer or a sync
-// client that opened it without sharing. ReplaceFileW reports it as
-// ERROR_UNABLE_TO_REMOVE_REPLACED, both files keeping their names.
+// The errors of a file that another program holds for a moment: a virus
+// scanner, an indexer or a sync client that opened it without sharing.
+// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
+// keeping their names.
 bool isPassing(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
