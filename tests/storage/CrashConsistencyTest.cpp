@@ -138,7 +138,7 @@ TEST(SaveFile, killedAtAnyMomentLeavesTheOldOrTheNewFileWhole)
     SaveFile(sets[0], path);
     KillingCalls counted;
     {
-        const UsingFileCalls using_(counted);
+        const UsingFileCalls seam(counted);
         SaveFile(sets[0], path);
     }
     ASSERT_GT(counted.afterReplace, 2 * static_cast<int>(setSize / piece));
@@ -169,7 +169,7 @@ TEST(SaveFile, killedAtAnyMomentLeavesTheOldOrTheNewFileWhole)
         ASSERT_GE(child, 0);
         if (child == 0) {
             KillingCalls killing(atStep ? step : -1);
-            const UsingFileCalls using_(killing);
+            const UsingFileCalls seam(killing);
             SaveFile(sets[next], path);
             ::_exit(0);
         }

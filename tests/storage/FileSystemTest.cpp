@@ -107,7 +107,7 @@ TEST(SaveFile, writesFlushesAndClosesTheNewFileBeforeItTakesTheName)
         }
         RecordingCalls calls(path);
         {
-            const UsingFileCalls using_(calls);
+            const UsingFileCalls seam(calls);
             SaveFile(u"new", path);
         }
         EXPECT_EQ(calls.calls, exists ? replacing : making) << exists;
@@ -219,7 +219,7 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         calls.oldMoves = c.oldMoves;
         std::string reason;
         {
-            const UsingFileCalls using_(calls);
+            const UsingFileCalls seam(calls);
             try {
                 SaveFile(u"new", path);
             } catch (const StorageError& error) {

@@ -303,7 +303,7 @@ TEST_F(MainWindow, closeCutShortAfterOneSaveKeepsTheEditedSymbols)
     window->settings().Simbols = u"edited";
     CutShortAfterOneSave calls;
     {
-        const UsingFileCalls using_(calls);
+        const UsingFileCalls seam(calls);
         window->close();
     }
     EXPECT_EQ(calls.placed, (std::vector<std::string>{"simbols", "excluds"}));
