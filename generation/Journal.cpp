@@ -1,5 +1,7 @@
 #include "Journal.h"
 
+#include "Repeat.h"
+
 #include <algorithm>
 
 namespace passgen {
@@ -32,24 +34,28 @@ void GeneratorCommands::Generate()
     // password; the batch runs without window events in between, so adding
     // it in one piece shows exactly the same result.
     std::u16string batch;
-    batch.reserve(static_cast<std::size_t>(count) *
-                  (static_cast<std::size_t>(std::max(m_settings.LenPass, 0)) + 2));
+    // Room for the largest batch the settings window lets the user ask for;
+    // the settings are plain ints, and a larger batch grows as it goes.
+    constexpr std::int32_t largest = 999;
+    batch.reserve(static_cast<std::size_t>(std::min(count, largest)) *
+                  (static_cast<std::size_t>(std::clamp(m_settings.LenPass, 0, largest)) + 2));
     bool journalEmpty = m_txtPass.isEmpty();
-    for (std::int32_t i = 1; i <= count; ++i) {
+    repeat(count, [&] {
         const std::optional<std::u16string> password = GenPass(m_settings, m_genPass);
         if (!password) {
             // The symbol set cannot change within the batch: one report is enough.
-            break;
+            return false;
         }
         if (password->empty()) {
-            continue;
+            return true;
         }
         if (!journalEmpty) {
             batch += lineBreak;
         }
         batch += *password;
         journalEmpty = false;
-    }
+        return true;
+    });
     if (!batch.empty()) {
         m_txtPass.append(batch);
     }

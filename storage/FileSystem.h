@@ -1,15 +1,22 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace passgen {
 
-// True when path names a normal file that LoadFile should read. False for
-// no such file, a directory, and on Windows a hidden or system file. Throws
-// StorageError when the lookup itself fails.
-bool isSettingsFile(const std::filesystem::path& path);
+// What stands at a settings file's path.
+enum class PathHolds : std::uint8_t {
+    Nothing,      // no such file
+    SettingsFile, // a normal file, which LoadFile reads
+    Other,        // a directory, a device, on Windows a file marked hidden or system
+};
+
+// Looks path up as LoadFile does. Throws StorageError when the lookup itself
+// fails.
+PathHolds lookUp(const std::filesystem::path& path);
 
 // Replaces the file at path, or the file a symbolic link there finally leads
 // to, by one holding bytes, so that a reader sees the old content or the

@@ -1,3 +1,4 @@
+#include "storage/FileCalls.h"
 #include "storage/FileReader.h"
 #include "storage/FileSystem.h"
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace passgen {
@@ -73,21 +75,22 @@ public:
     void writeAll(std::string_view bytes)
     {
         while (!bytes.empty()) {
-            const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                throw errno;
+            std::size_t written = 0;
+            const auto error = static_cast<int>(fileCalls().write(m_fd, bytes, written));
+            if (error == EINTR) {
+                continue;
             }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
+            if (error != 0) {
+                throw error;
+            }
+            bytes.remove_prefix(written);
         }
     }
 
     void sync()
     {
-        if (::fsync(m_fd) != 0) {
-            throw errno;
+        if (const auto error = static_cast<int>(fileCalls().flush(m_fd))) {
+            throw error;
         }
     }
 
@@ -96,8 +99,9 @@ public:
         const int fd = m_fd;
         m_fd = -1;
         // POSIX leaves the descriptor released even when close reports an error.
-        if (::close(fd) != 0 && errno != EINTR) {
-            throw errno;
+        const auto error = static_cast<int>(fileCalls().close(fd));
+        if (error != 0 && error != EINTR) {
+            throw error;
         }
     }
 
@@ -220,14 +224,65 @@ void syncFolder(const std::filesystem::path& folder)
 {
     // Makes the rename itself durable; the file is already complete, so a
     // failure here is no reason to report the save as failed.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    fileCalls().flushFolder(folder);
+}
+
+FileCalls::Error errorOf(int result)
+{
+    return result == 0 ? 0 : static_cast<FileCalls::Error>(errno);
 }
 
 } // namespace
+
+FileCalls::Error FileCalls::write(Handle file, std::string_view bytes, std::size_t& written)
+{
+    const ssize_t result = ::write(static_cast<int>(file), bytes.data(), bytes.size());
+    written = result < 0 ? 0 : static_cast<std::size_t>(result);
+    return result < 0 ? static_cast<Error>(errno) : 0;
+}
+
+FileCalls::Error FileCalls::flush(Handle file)
+{
+    return errorOf(::fsync(static_cast<int>(file)));
+}
+
+FileCalls::Error FileCalls::close(Handle file)
+{
+    return errorOf(::close(static_cast<int>(file)));
+}
+
+FileCalls::Error FileCalls::replace(const std::filesystem::path& replacement,
+                                    const std::filesystem::path& target,
+                                    const std::filesystem::path& /*backup*/)
+{
+    return errorOf(::rename(replacement.c_str(), target.c_str()));
+}
+
+FileCalls::Error FileCalls::move(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    return errorOf(::rename(from.c_str(), to.c_str()));
+}
+
+FileCalls::Error FileCalls::remove(const std::filesystem::path& path)
+{
+    return errorOf(::unlink(path.c_str()));
+}
+
+FileCalls::Error FileCalls::flushFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return static_cast<Error>(errno);
+    }
+    const Error error = errorOf(::fsync(fd));
+    ::close(fd);
+    return error;
+}
+
+void FileCalls::pause(std::chrono::milliseconds time)
+{
+    std::this_thread::sleep_for(time);
+}
 
 std::u16string StorageError::message() const
 {
@@ -239,16 +294,16 @@ std::u16string displayName(const std::filesystem::path& path)
     return fromLocaleText(path.native());
 }
 
-bool isSettingsFile(const std::filesystem::path& path)
+PathHolds lookUp(const std::filesystem::path& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
-            return false;
+            return PathHolds::Nothing;
         }
         fail(path, errno);
     }
-    return S_ISREG(info.st_mode);
+    return S_ISREG(info.st_mode) ? PathHolds::SettingsFile : PathHolds::Other;
 }
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
@@ -290,11 +345,11 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
         // under the settings file's name.
         file.sync();
         file.close();
-        if (::rename(temporary.c_str(), target.c_str()) != 0) {
-            throw errno;
+        if (const auto error = static_cast<int>(fileCalls().replace(temporary, target, {}))) {
+            throw error;
         }
     } catch (int error) {
-        ::unlink(temporary.c_str());
+        fileCalls().remove(temporary);
         fail(path, error);
     }
     syncFolder(folder);

@@ -1,3 +1,4 @@
+#include "storage/FileCalls.h"
 #include "storage/FileReader.h"
 #include "storage/FileSystem.h"
 
@@ -5,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +30,19 @@ DWORD formatSystemMessage(DWORD error, wchar_t*& text)
     return 0;
 }
 
+std::string utf8(std::wstring_view text)
+{
+    std::string result;
+    if (!text.empty() && text.size() <= INT_MAX) {
+        const int length = static_cast<int>(text.size());
+        const int size =
+            WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        result.resize(static_cast<std::size_t>(std::max(size, 0)));
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
+    }
+    return result;
+}
+
 // Kept as UTF-8, whatever the ANSI code page, so no character of it is lost.
 std::string systemMessage(DWORD error)
 {
@@ -35,11 +50,7 @@ std::string systemMessage(DWORD error)
     const DWORD length = formatSystemMessage(error, text);
     std::string message;
     if (length > 0 && text) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                             nullptr, nullptr);
-        message.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), message.data(), size,
-                            nullptr, nullptr);
+        message = utf8(std::wstring_view(text, length));
         while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                     message.back() == ' ' || message.back() == '.')) {
             message.pop_back();
@@ -91,15 +102,33 @@ private:
     HANDLE m_file;
 };
 
+FileCalls::Handle handleOf(HANDLE file)
+{
+    return reinterpret_cast<FileCalls::Handle>(file);
+}
+
+HANDLE handleOf(FileCalls::Handle file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
 void writeAll(HANDLE file, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
-            throw GetLastError();
+        std::size_t written = 0;
+        if (const DWORD error = fileCalls().write(handleOf(file), bytes, written)) {
+            throw error;
         }
         bytes.remove_prefix(written);
+    }
+}
+
+void flushAndClose(HANDLE file)
+{
+    const DWORD flushed = fileCalls().flush(handleOf(file));
+    const DWORD closed = fileCalls().close(handleOf(file));
+    if (flushed != 0 || closed != 0) {
+        throw flushed != 0 ? flushed : closed;
     }
 }
 
@@ -189,8 +218,18 @@ std::optional<DWORD> processOfTemporary(std::wstring_view name)
     return static_cast<DWORD>(std::stoull(std::wstring(process)));
 }
 
+bool present(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// While no file has the settings file's name, a leftover may be the only
+// copy of a set, put aside by a replace that could not be finished: it stays.
 void removeStaleTemporaries(const std::wstring& target)
 {
+    if (!present(target)) {
+        return;
+    }
     const std::size_t nameStart = target.find_last_of(L"\\/") + 1;
     const std::wstring folder = target.substr(0, nameStart);
     const std::wstring name = target.substr(nameStart);
@@ -214,7 +253,127 @@ void removeStaleTemporaries(const std::wstring& target)
     FindClose(search);
 }
 
+// The errors of a file that another program holds for a moment: a virus
+// scanner, an indexer or a sync client that opened it without sharing.
+// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
+// keeping their names.
+bool isPassing(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Tries a call again while another program holds the file: five tries
+// within 150 ms, about as long as a scanner looks at a new file.
+DWORD retried(const std::function<DWORD()>& call)
+{
+    DWORD error = call();
+    for (int wait = 10; isPassing(error) && wait <= 80; wait *= 2) {
+        fileCalls().pause(std::chrono::milliseconds(wait));
+        error = call();
+    }
+    return error;
+}
+
+// A name for the old file beside the temporary, counted on from it, so
+// that a backup a killed save left behind goes as a stale temporary.
+std::wstring freeBackupName(const std::wstring& target, unsigned attempt)
+{
+    for (;; ++attempt) {
+        std::wstring backup = temporaryName(target, attempt);
+        if (!present(backup)) {
+            return backup;
+        }
+    }
+}
+
+[[noreturn]] void failLeaving(const std::filesystem::path& path, DWORD error,
+                              const std::wstring& temporary, const std::wstring& backup)
+{
+    std::string reason = systemMessage(error) + "; the new settings are in " + utf8(temporary);
+    if (present(backup)) {
+        reason += " and the old ones in " + utf8(backup);
+    }
+    throw StorageError(path, reason);
+}
+
+// After a replace that failed: ReplaceFileW may have taken the old file
+// from its name, leaving it under the backup name or nowhere (errors 1176
+// and 1177). What the folder holds decides, not the error: a settings file
+// gone from its name gets the new file, or else the old one back, and the
+// temporary is deleted only while a settings file stands. Returns when the
+// replace is finished after all, leaving the backup to the caller.
+void recover(const std::filesystem::path& path, DWORD error, const std::wstring& target,
+             const std::wstring& temporary, const std::wstring& backup)
+{
+    FileCalls& calls = fileCalls();
+    if (present(target)) {
+        calls.remove(temporary);
+        fail(path, error);
+    }
+    if (!backup.empty()) {
+        if (retried([&] { return calls.move(temporary, target); }) == 0) {
+            return;
+        }
+        if (present(backup) && retried([&] { return calls.move(backup, target); }) == 0) {
+            calls.remove(temporary);
+            fail(path, error);
+        }
+    }
+    failLeaving(path, error, temporary, backup);
+}
+
 } // namespace
+
+FileCalls::Error FileCalls::write(Handle file, std::string_view bytes, std::size_t& written)
+{
+    DWORD count = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    const bool done = WriteFile(handleOf(file), bytes.data(), chunk, &count, nullptr);
+    written = count;
+    return done ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::flush(Handle file)
+{
+    return FlushFileBuffers(handleOf(file)) ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::close(Handle file)
+{
+    return CloseHandle(handleOf(file)) ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::replace(const std::filesystem::path& replacement,
+                                    const std::filesystem::path& target,
+                                    const std::filesystem::path& backup)
+{
+    const bool done = ReplaceFileW(target.c_str(), replacement.c_str(), backup.c_str(),
+                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    return done ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::move(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    const bool done =
+        MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return done ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::remove(const std::filesystem::path& path)
+{
+    return DeleteFileW(path.c_str()) ? 0 : GetLastError();
+}
+
+FileCalls::Error FileCalls::flushFolder(const std::filesystem::path& /*folder*/)
+{
+    return 0;
+}
+
+void FileCalls::pause(std::chrono::milliseconds time)
+{
+    Sleep(static_cast<DWORD>(time.count()));
+}
 
 std::u16string StorageError::message() const
 {
@@ -235,19 +394,19 @@ std::u16string displayName(const std::filesystem::path& path)
     return std::u16string(name.begin(), name.end());
 }
 
-bool isSettingsFile(const std::filesystem::path& path)
+PathHolds lookUp(const std::filesystem::path& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            return false;
+            return PathHolds::Nothing;
         }
         fail(path, error);
     }
     constexpr DWORD notNormal =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    return (attributes & notNormal) == 0;
+    return (attributes & notNormal) == 0 ? PathHolds::SettingsFile : PathHolds::Other;
 }
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
@@ -274,7 +433,8 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
     // Beside the target, so the final move stays on one volume and is atomic.
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+    unsigned attempt = 0;
+    for (; file == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = temporaryName(target, attempt);
         file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -289,19 +449,19 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
             fail(path, error);
         }
     }
+    FileCalls& calls = fileCalls();
     try {
-        writeAll(file, bytes);
-        if (!FlushFileBuffers(file)) {
-            throw GetLastError();
+        try {
+            writeAll(file, bytes);
+        } catch (DWORD) {
+            calls.close(handleOf(file));
+            throw;
         }
+        // On disk before the replace, or a power cut could leave an empty
+        // file under the settings file's name.
+        flushAndClose(file);
     } catch (DWORD error) {
-        CloseHandle(file);
-        DeleteFileW(temporary.c_str());
-        fail(path, error);
-    }
-    if (!CloseHandle(file)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
+        calls.remove(temporary);
         fail(path, error);
     }
     // ReplaceFileW keeps the old file's creation time, attributes and access
@@ -312,15 +472,18 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
     if (exists && (attributes & carried) != 0) {
         SetFileAttributesW(temporary.c_str(), attributes & carried);
     }
-    const bool replaced = exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                                 : MoveFileExW(temporary.c_str(), target.c_str(),
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
-        fail(path, error);
+    if (!exists) {
+        if (const DWORD error = retried([&] { return calls.move(temporary, target); })) {
+            recover(path, error, target, temporary, {});
+        }
+        return;
     }
+    const std::wstring backup = freeBackupName(target, attempt);
+    if (const DWORD error = retried([&] { return calls.replace(temporary, target, backup); })) {
+        recover(path, error, target, temporary, backup);
+    }
+    // The old file; should it be held open just now, a later save removes it.
+    calls.remove(backup);
 }
 
 void overwriteFile(const std::filesystem::path& path, std::string_view bytes)

@@ -29,16 +29,18 @@ bool holdsExactly(const std::filesystem::path& path, std::string_view bytes)
 
 std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, const LoadedFile& loaded)
 {
-    if (!isSettingsFile(path)) {
+    const PathHolds holds = lookUp(path);
+    if (holds == PathHolds::Nothing) {
         return std::nullopt;
     }
     if (!loaded.found) {
-        return KeptBecause::ChangedSinceLoad; // made by someone else since
+        // Made by someone else since, or there at the start but not read.
+        return loaded.passedOver ? KeptBecause::NotRead : KeptBecause::ChangedSinceLoad;
     }
     if (!loaded.complete) {
         return KeptBecause::ReadCutShort;
     }
-    if (!holdsExactly(path, loaded.bytes)) {
+    if (holds != PathHolds::SettingsFile || !holdsExactly(path, loaded.bytes)) {
         return KeptBecause::ChangedSinceLoad;
     }
     if (!loaded.decodedCleanly) {

@@ -153,8 +153,10 @@ LoadedFile readSettings(FileReader& reader, LoadMode mode, const LoadServices& s
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services, LoadedFile& seen)
 {
-    if (!isSettingsFile(path)) {
+    const PathHolds holds = lookUp(path);
+    if (holds != PathHolds::SettingsFile) {
         seen = LoadedFile{};
+        seen.passedOver = holds == PathHolds::Other;
         return {};
     }
     const std::unique_ptr<FileReader> reader = openFileReader(path);

@@ -47,6 +47,7 @@ struct LoadedFile {
     std::u16string text;        // what LoadFile returned
     std::string bytes;          // the bytes it read, line ends included
     bool found = false;         // there was a settings file to read
+    bool passedOver = false;    // something LoadFile does not read stood in its place
     bool complete = true;       // read to its end, no read given up on
     bool decodedCleanly = true; // saving text gives back the bytes of every line
 };

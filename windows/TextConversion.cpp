@@ -1,17 +1,32 @@
 #include "TextConversion.h"
 
+#include <QPlainTextEdit>
 #include <QStringView>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace passgen {
 
 namespace {
 
+constexpr QChar standIn = QChar::ReplacementCharacter;
+constexpr int standsFor = QTextFormat::UserProperty + 1;
+
+// A U+2028 in the document is one the user typed, with Shift+Enter: a break.
 bool isBreak(QChar c)
 {
     return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n';
+}
+
+bool needsStandIn(QChar c)
+{
+    return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) ||
+           c == QChar(0xFDD1);
 }
 
 } // namespace
@@ -53,9 +68,63 @@ std::u16string fromEditorFragment(const QString& fragment)
     return result;
 }
 
+void setEditorText(QPlainTextEdit& editor, const std::u16string& text)
+{
+    QString shown = toEditorText(text);
+    std::vector<std::pair<qsizetype, QChar>> standIns;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (needsStandIn(shown[i])) {
+            standIns.emplace_back(i, shown[i]);
+            shown[i] = standIn;
+        }
+    }
+    editor.setPlainText(shown);
+    if (standIns.empty()) {
+        return;
+    }
+    // Outside the undo history, so that Ctrl+Z cannot take the marks away.
+    QTextDocument& document = *editor.document();
+    document.setUndoRedoEnabled(false);
+    QTextCursor cursor(&document);
+    for (const auto& [position, character] : standIns) {
+        // A line break is one position in the document, as in the shown text.
+        cursor.setPosition(static_cast<int>(position));
+        cursor.setPosition(static_cast<int>(position) + 1, QTextCursor::KeepAnchor);
+        QTextCharFormat mark;
+        mark.setProperty(standsFor, character.unicode());
+        cursor.mergeCharFormat(mark);
+    }
+    document.setUndoRedoEnabled(true);
+}
+
 std::u16string fromEditorText(const QTextDocument& document)
 {
-    return fromEditorFragment(document.toRawText());
+    const QString raw = document.toRawText();
+    if (!raw.contains(standIn)) {
+        return fromEditorFragment(raw);
+    }
+    // Text typed beside a stand-in takes its mark too: only the stand-in
+    // character itself goes back.
+    std::u16string result;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin()) {
+            result += u"\r\n";
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QVariant original = fragment.charFormat().property(standsFor);
+            for (const QChar c : fragment.text()) {
+                if (c == standIn && original.isValid()) {
+                    result += static_cast<char16_t>(original.toUInt());
+                } else if (isBreak(c)) {
+                    result += u"\r\n";
+                } else {
+                    result += c.unicode();
+                }
+            }
+        }
+    }
+    return result;
 }
 
 std::int32_t toEditorPosition(const QString& editorText, std::int32_t position)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+class QPlainTextEdit;
 class QTextDocument;
 
 // Qt's text document keeps a line break as one paragraph separator, while the
@@ -15,8 +16,15 @@ namespace passgen {
 // A CR LF text as the text for a multi-line editor.
 QString toEditorText(const std::u16string& text);
 
-// The editor's whole text, line breaks as CR LF. Unlike toPlainText() this
-// keeps non-breaking spaces, which are valid symbols.
+// Puts a CR LF text into a multi-line editor so that fromEditorText gives
+// every character of it back. A text document keeps U+2028 and U+2029 as
+// line breaks and U+FDD0 and U+FDD1 as marks of its own, so these stand in
+// the editor as U+FFFD, each marked with the character it stands for.
+void setEditorText(QPlainTextEdit& editor, const std::u16string& text);
+
+// The editor's whole text, line breaks as CR LF and marked stand-ins as the
+// characters they stand for. Unlike toPlainText() this keeps non-breaking
+// spaces, which are valid symbols.
 std::u16string fromEditorText(const QTextDocument& document);
 
 // A selection or fragment of the editor as CR LF text.

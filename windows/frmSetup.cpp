@@ -89,7 +89,7 @@ void frmSetup::load()
 {
     m_txtLenPass->setText(QString::number(m_settings.LenPass));
     m_txtNPass->setText(QString::number(m_settings.NPass));
-    m_txtSim->setPlainText(toEditorText(m_settings.Simbols));
+    setEditorText(*m_txtSim, m_settings.Simbols);
     m_txtIskl->setText(QString::fromStdU16String(m_settings.Excluds));
 }
 

@@ -56,6 +56,9 @@ QString keptBecause(KeptBecause reason)
         return QStringLiteral("it could not be read whole when the program started");
     case KeptBecause::NotInCodePage:
         return QStringLiteral("it holds characters that the system's code page does not have");
+    case KeptBecause::NotRead:
+        return QStringLiteral("it was hidden, a system file or no plain file when the program "
+                              "started, so the program did not read it");
     }
     return {};
 }

@@ -60,9 +60,13 @@ public:
     std::int32_t secondsOfDay() override
     {
         m_log.calls.push_back("time");
+        if (onTime) {
+            onTime();
+        }
         return seconds;
     }
     std::int32_t seconds = 43200;
+    std::function<void()> onTime; // once per password that GenPass builds
 
 private:
     CallLog& m_log;

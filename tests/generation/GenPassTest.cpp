@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AlphabetCase{"cyrillic", u"абвгд", u"г", u"абвд"},
                       // Enough exclusions to take the bitmap path of the filter.
                       AlphabetCase{"manyExclusions", u"abcdefghijklmnopqrstuvwxyz0123456789",
-                                   u"abcdefghijklmnopqrstuvwxyz012345678", u"9"}),
+                                   u"abcdefghijklmnopqrstuvwxyz012345678", u"9"},
+                      AlphabetCase{"manyExclusionsLineBreaksAndTabDropped", u"ab\r\ncd\tef",
+                                   u"bdfghijklmnopqrstuvwxyz0123456789", u"ace"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // r × n rounded half to even: x = 0.5 gives 0 (drawn again), 1.5 and 2.5 give
@@ -89,13 +91,19 @@ TEST(GenPass, singleSymbolRepeats)
     EXPECT_EQ(generate(fakes, u"x", u"", 5), u"xxxxx");
 }
 
+// Also when nothing is left to draw from: with no draw to make, there is
+// nothing to report.
 TEST(GenPass, lengthBelowOneGivesEmptyPasswordWithoutMessage)
 {
-    for (const std::int32_t length : {0, -3, INT32_MIN}) {
-        FakeGenPassServices fakes;
-        EXPECT_EQ(generate(fakes, u"abc", u"", length), u"") << length;
-        EXPECT_EQ(fakes.log.calls, (std::vector<std::string>{"time", "reseed"})) << length;
-        EXPECT_EQ(fakes.random.draws, 0);
+    const std::pair<std::u16string, std::u16string> sets[] = {
+        {u"abc", u""}, {u"abc", u"cab"}, {u"\r\n\t", u""}};
+    for (const auto& [simbols, excluds] : sets) {
+        for (const std::int32_t length : {0, -3, INT32_MIN}) {
+            FakeGenPassServices fakes;
+            EXPECT_EQ(generate(fakes, simbols, excluds, length), u"") << length;
+            EXPECT_EQ(fakes.log.calls, (std::vector<std::string>{"time", "reseed"})) << length;
+            EXPECT_EQ(fakes.random.draws, 0);
+        }
     }
 }
 
@@ -213,7 +221,8 @@ TEST(GenPass, usesEveryValueItDrawsAndNoMore)
     fakes.random.scripted.insert(fakes.random.scripted.end(), 2, 0.25f);
     fakes.random.scripted.insert(fakes.random.scripted.end(), 10, 0.9f);
     fakes.random.scripted.push_back(0.5f);
-    EXPECT_EQ(generate(fakes, u"ab", u"", 520), std::u16string(511, u'a') + std::u16string(9, u'b'));
+    EXPECT_EQ(generate(fakes, u"ab", u"", 520),
+              std::u16string(511, u'a') + std::u16string(9, u'b'));
     EXPECT_EQ(fakes.random.draws, 523);
     EXPECT_EQ(generate(fakes, u"ab", u"", 2), u"ba");
     EXPECT_EQ(fakes.random.draws, 525);

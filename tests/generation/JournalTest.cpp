@@ -1,4 +1,5 @@
 #include "generation/Journal.h"
+#include "generation/Repeat.h"
 
 #include "Fakes.h"
 
@@ -147,7 +148,7 @@ TEST(Generate, usesWhatTheClosedSettingsWindowCommitted)
 
 TEST(Generate, countBelowTwoLeavesOnePasswordInTheField)
 {
-    for (const std::int32_t count : {1, 0, -5}) {
+    for (const std::int32_t count : {1, 0, -5, INT32_MIN}) {
         Window w(u"abcdef", 7, count);
         w.setJournal(u"J");
         w.commands.Generate();
@@ -194,6 +195,36 @@ INSTANTIATE_TEST_SUITE_P(
                       BatchCase{"journalEndingInLineBreak", u"J\r\n", 2, {u"J", u""}},
                       BatchCase{"largestBatch", u"", 999, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// At a type whose largest value a test can reach: the count is run exactly,
+// whatever it is, and the step can end it early.
+TEST(repeat, runsAnyCountOfItsTypeExactlyOrUntilTheStepStops)
+{
+    for (const std::int8_t count : {INT8_MAX, 2, 1, 0, -1, INT8_MIN}) {
+        int runs = 0;
+        repeat(count, [&] { return ++runs < 1000; });
+        EXPECT_EQ(runs, std::max(0, static_cast<int>(count))) << int{count};
+    }
+    int runs = 0;
+    repeat(INT32_MAX, [&] { return ++runs < 3; });
+    EXPECT_EQ(runs, 3);
+}
+
+// The settings are plain ints: the largest count runs, without the counter
+// or the room kept for the batch overflowing, until the set gives out.
+TEST(Generate, batchOfTheLargestCountRunsUntilTheSetGivesOut)
+{
+    Window w(u"abcdef", 5, INT32_MAX);
+    int built = 0;
+    w.fakes.clock.onTime = [&] {
+        if (++built == 3) {
+            w.settings.Simbols.clear();
+        }
+    };
+    w.commands.Generate();
+    EXPECT_EQ(lines(w.txtPass.Text()).size(), 3u);
+    EXPECT_EQ(w.fakes.messageBox.texts.size(), 1u);
+}
 
 TEST(Generate, batchWithEmptySymbolSetReportsOnceAndChangesNothing)
 {

@@ -5,6 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <functional>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 namespace passgen {
 namespace {
@@ -38,6 +45,12 @@ TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
          KeptBecause::ReadCutShort},
         {"fileOfAnotherCodePageKept", "ab\r\n", "ab\r\n", nullptr, false, true,
          KeptBecause::NotInCodePage},
+        {"fileEmptiedSinceKept", "ab\r\ncd\r\n", "", nullptr, false, false,
+         KeptBecause::ChangedSinceLoad},
+        {"fileShortenedSinceKept", "ab\r\ncd\r\n", "ab\r\n", nullptr, false, false,
+         KeptBecause::ChangedSinceLoad},
+        {"fileGrownSinceKept", "ab\r\n", "ab\r\ncd\r\n", nullptr, false, false,
+         KeptBecause::ChangedSinceLoad},
     };
     for (const Case& c : cases) {
         testing::TempFolder folder;
@@ -62,6 +75,46 @@ TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
 
         EXPECT_EQ(saveAtClose(set, path, loaded), c.kept) << c.name;
         EXPECT_EQ(readBytes(path), c.kept ? c.atClose : settingsBytes(set)) << c.name;
+    }
+}
+
+// Hidden, system, or no file at all: the load read nothing and the set
+// started empty, which says nothing about what the file holds.
+TEST(saveAtClose, keepsWhatTheLoadPassedOverUnlessTheSetWasChanged)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> passOver;
+        bool isFile; // one that a changed set replaces
+    };
+    std::vector<Case> cases = {
+        {"folder", [](const fs::path& path) { fs::create_directory(path); }, false}};
+#ifdef _WIN32
+    for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        cases.push_back({attribute == FILE_ATTRIBUTE_HIDDEN ? "hidden" : "system",
+                         [attribute](const fs::path& path) {
+                             writeBytes(path, "abc123\r\n");
+                             SetFileAttributesW(path.c_str(), attribute);
+                         },
+                         true});
+    }
+#else
+    cases.push_back({"fifo", [](const fs::path& path) { ::mkfifo(path.c_str(), 0600); }, false});
+#endif
+    for (const Case& c : cases) {
+        testing::TempFolder folder;
+        const fs::path path = SettingsPath(folder.path(), "simbols");
+        c.passOver(path);
+        LoadedFile loaded;
+        ASSERT_EQ(LoadFile(path, LoadMode::KeepLineBreaks, {}, loaded), u"") << c.name;
+
+        EXPECT_EQ(saveAtClose(u"", path, loaded), KeptBecause::NotRead) << c.name;
+        EXPECT_EQ(fs::is_regular_file(path), c.isFile) << c.name;
+        if (c.isFile) {
+            EXPECT_EQ(readBytes(path), "abc123\r\n") << c.name;
+            EXPECT_EQ(saveAtClose(u"edited", path, loaded), std::nullopt) << c.name;
+            EXPECT_EQ(readBytes(path), "edited\r\n") << c.name;
+        }
     }
 }
 

@@ -64,6 +64,39 @@ TEST_F(SetupWindow, closeBoxCommitsAllFourFields)
     EXPECT_EQ(settings.Excluds, u"q");
 }
 
+// A text document keeps U+2028 and U+2029 as line breaks and U+FDD0 and
+// U+FDD1 as marks of its own; in a set they are symbols like any other, also
+// when the user edits the set elsewhere.
+TEST_F(SetupWindow, everyCharacterOfTheSetsSurvivesATripThroughTheWindow)
+{
+    const std::u16string sets[] = {
+        u"a\u2028b\u2029c\uFDD0d\uFDD1e",
+        u"\u2029\r\n\u2028", // at the ends and beside a line break
+        u"x\uFFFDy\u2028",   // the character that shows in their place
+    };
+    for (const std::u16string& set : sets) {
+        std::u16string excluds = set;
+        std::erase(excluds, u'\r');
+        std::erase(excluds, u'\n');
+        settings.Simbols = set;
+        settings.Excluds = excluds;
+        open();
+        window.unload();
+        EXPECT_EQ(settings.Simbols, set);
+        EXPECT_EQ(settings.Excluds, excluds);
+
+        QPlainTextEdit* txtSim = open().txtSim();
+        txtSim->setFocus();
+        txtSim->moveCursor(QTextCursor::End);
+        QTest::keyClicks(txtSim, "z");
+        txtSim->moveCursor(QTextCursor::Start);
+        QTest::sendKeyEvent(QTest::Click, txtSim, Qt::Key_unknown, QString(QChar(0xA4)),
+                            Qt::NoModifier);
+        window.unload();
+        EXPECT_EQ(settings.Simbols, u"\u00A4" + set + u"z");
+    }
+}
+
 TEST_F(SetupWindow, reopeningShowsTheCommittedValues)
 {
     open().txtLenPass()->setText("42");

@@ -1,6 +1,7 @@
 #include "windows/mdiMain.h"
 #include "windows/MakeUp.h"
 
+#include "storage/FileCalls.h"
 #include "storage/SettingsFile.h"
 #include "tests/generation/Fakes.h"
 
@@ -21,6 +22,7 @@
 #include <windows.h>
 #endif
 
+#include <cerrno>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -264,6 +266,65 @@ TEST_F(MainWindow, copyClosingLastKeepsTheEditsOfTheCopyThatClosedFirst)
                   .arg(QString::fromStdString(file("simbols").string())));
     EXPECT_FALSE(first.writeFailed());
     EXPECT_FALSE(second.writeFailed());
+}
+
+// Lets the first file of a close take its name and fails the others, as if
+// the close had been cut short between the two saves.
+class CutShortAfterOneSave final : public FileCalls {
+public:
+    Error replace(const fs::path& replacement, const fs::path& target,
+                  const fs::path& backup) override
+    {
+        placed.push_back(target.filename().string());
+        return placed.size() == 1 ? FileCalls::replace(replacement, target, backup) : ioError;
+    }
+    Error move(const fs::path& from, const fs::path& to) override
+    {
+        placed.push_back(to.filename().string());
+        return placed.size() == 1 ? FileCalls::move(from, to) : ioError;
+    }
+    std::vector<std::string> placed;
+
+private:
+#ifdef Q_OS_WIN
+    static constexpr Error ioError = ERROR_WRITE_FAULT;
+#else
+    static constexpr Error ioError = EIO;
+#endif
+};
+
+// The symbols are saved first: a close cut short between the two saves
+// loses the exclusions, not the symbols the user edited.
+TEST_F(MainWindow, closeCutShortAfterOneSaveKeepsTheEditedSymbols)
+{
+    writeBytes(file("simbols"), "old\r\n");
+    writeBytes(file("excluds"), "x\r\n");
+    start();
+    window->settings().Simbols = u"edited";
+    CutShortAfterOneSave calls;
+    {
+        const UsingFileCalls seam(calls);
+        window->close();
+    }
+    EXPECT_EQ(calls.placed, (std::vector<std::string>{"simbols", "excluds"}));
+    EXPECT_EQ(readBytes(file("simbols")), "edited\r\n");
+    EXPECT_EQ(readBytes(file("excluds")), "x\r\n");
+}
+
+TEST_F(MainWindow, fileTheLoadPassedOverIsKeptAndTheCloseSaysWhy)
+{
+    fs::create_directory(file("simbols"));
+    start();
+    window->close();
+    ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
+    EXPECT_EQ(QString::fromStdU16String(fakes.messageBox.texts[0]),
+              QStringLiteral("The settings file %1 was left as it is: it was hidden, a system "
+                             "file or no plain file when the program started, so the program did "
+                             "not read it")
+                  .arg(QString::fromStdU16String(displayName(file("simbols")))));
+    EXPECT_TRUE(fs::is_directory(file("simbols")));
+    EXPECT_EQ(readBytes(file("excluds")), "\r\n");
+    EXPECT_FALSE(window->writeFailed());
 }
 
 TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
