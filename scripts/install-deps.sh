@@ -27,6 +27,9 @@ case "${1:-}" in
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
         # The validators of the desktop entry and the metainfo.
         packages+=(desktop-file-utils appstream)
+        # An X server of its own and xclip, which reads the clipboard as
+        # another program does.
+        packages+=(xvfb xclip)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
     fi

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "MakeUp.h"
+#include "SecretField.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -58,6 +59,10 @@ frmMain::frmMain(Module1& settings, const frmMainServices& services, QWidget* pa
     // Load: the frame, then the window itself, in the generator's light blue.
     paint(*widgets.value("fr1"), lightBlue);
     paint(*this, lightBlue);
+
+    // Both fields show passwords: every copy out of them is marked as one.
+    keepSecret(*m_txtPasswd);
+    keepSecret(*m_txtPass);
 
     m_passwordField = std::make_unique<LineEditField>(*m_txtPasswd);
     m_journalField = std::make_unique<JournalField>(*m_txtPass);

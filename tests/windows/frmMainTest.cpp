@@ -6,12 +6,12 @@
 #include "windows/frmSetup.h"
 
 #include "tests/generation/Fakes.h"
+#include "tests/windows/OtherProgram.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -28,32 +28,6 @@
 
 namespace passgen {
 namespace {
-
-// Whether the clipboard holds the copy marked as a secret, asked of the
-// platform's own clipboard: on Windows kept out of clipboard history and
-// cloud clipboard, on X11 and Wayland with the password-manager hint.
-bool clipboardMarkedSensitive()
-{
-#ifdef Q_OS_WIN
-    if (!OpenClipboard(nullptr)) {
-        return false;
-    }
-    bool marked = true;
-    for (const wchar_t* format : {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
-        const HANDLE data = GetClipboardData(RegisterClipboardFormatW(format));
-        const auto* value = data ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;
-        marked = marked && value && *value == 0;
-        if (value) {
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return marked;
-#else
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->data("x-kde-passwordManagerHint") == "secret";
-#endif
-}
 
 using testing::FakeGenPassServices;
 
@@ -229,7 +203,7 @@ TEST_F(GeneratorWindow, copyPutsCrLfTextOnTheClipboardMarkedSensitive)
     open().txtPass()->setPlainText("p1\np2\np3");
     click("cmdSelSave");
     EXPECT_EQ(clipboardText(), "p1\r\np2\r\np3");
-    EXPECT_TRUE(clipboardMarkedSensitive());
+    EXPECT_TRUE(testing::clipboardAsOthersSee().marked);
 
     selectJournal(open(), 4, 6);
     click("cmdSelSave");

@@ -1,0 +1,234 @@
+#include "SecretField.h"
+
+#include "QtServices.h"
+#include "SensitiveClipboard.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
+#include <memory>
+
+namespace passgen {
+
+namespace {
+
+// Watches a field's events and takes over every one that would copy its
+// text; what differs between the one-line field and the journal is left to
+// the two kinds below.
+class SecretField : public QObject {
+public:
+    SecretField(QWidget& field, std::unique_ptr<TextField> text)
+        : QObject(&field), m_field(field), m_text(std::move(text))
+    {
+        field.installEventFilter(this);
+        connect(QGuiApplication::clipboard(), &QClipboard::selectionChanged, this,
+                &SecretField::keepOutOfSelection);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return keyPress(static_cast<const QKeyEvent&>(*event));
+        case QEvent::ContextMenu:
+            return contextMenu(static_cast<const QContextMenuEvent&>(*event));
+        case QEvent::MouseButtonPress:
+            mousePress(*watched, static_cast<const QMouseEvent&>(*event));
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    // A property of both QLineEdit and QPlainTextEdit.
+    bool isReadOnly() const { return m_field.property("readOnly").toBool(); }
+
+    void copy()
+    {
+        if (m_text->SelLength() > 0) {
+            putSensitiveText(QString::fromStdU16String(m_text->SelText()));
+        }
+    }
+
+    void cut()
+    {
+        if (isReadOnly() || m_text->SelLength() == 0) {
+            return;
+        }
+        const std::u16string text = m_text->SelText();
+        putSensitiveText(QString::fromStdU16String(text));
+        // A clipboard that another program holds open takes nothing; the
+        // password then stays in the field instead of being lost.
+        if (clipboardText().toStdU16String() == text) {
+            m_text->setSelText(u"");
+        }
+    }
+
+private:
+    virtual QMenu* standardMenu() = 0;
+    // The selection as the field itself puts it into PRIMARY.
+    virtual QString selectionAsCopied() const = 0;
+    // Keys other than copy and cut that copy text; true if it was one.
+    virtual bool otherCopyKey(const QKeyEvent&) { return false; }
+    virtual void mousePress(const QObject&, const QMouseEvent&) {}
+
+    bool keyPress(const QKeyEvent& key)
+    {
+        if (key.matches(QKeySequence::Copy)) {
+            copy();
+            return true;
+        }
+        if (key.matches(QKeySequence::Cut)) {
+            cut();
+            return true;
+        }
+        return otherCopyKey(key);
+    }
+
+    // The field's own menu, its Copy and Cut rerouted. The journal's actions
+    // carry object names; the one-line field's are found by the slot they
+    // are connected to.
+    bool contextMenu(const QContextMenuEvent& event)
+    {
+        if (m_field.contextMenuPolicy() != Qt::DefaultContextMenu) {
+            return false;
+        }
+        QMenu* menu = standardMenu();
+        for (QAction* action : menu->actions()) {
+            if (isStandard(*action, "edit-copy", SLOT(copy()))) {
+                reroute(*action, &SecretField::copy);
+            } else if (isStandard(*action, "edit-cut", SLOT(cut()))) {
+                reroute(*action, &SecretField::cut);
+            }
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event.globalPos());
+        return true;
+    }
+
+    bool isStandard(QAction& action, const char* name, const char* slot)
+    {
+        return action.objectName() == QLatin1String(name) ||
+               disconnect(&action, SIGNAL(triggered()), &m_field, slot);
+    }
+
+    void reroute(QAction& action, void (SecretField::*command)())
+    {
+        disconnect(&action, &QAction::triggered, nullptr, nullptr);
+        connect(&action, &QAction::triggered, this, command);
+    }
+
+    // Runs inside the field's own write to PRIMARY, before the event loop
+    // can answer another program's request for it, so no request gets the
+    // password.
+    void keepOutOfSelection()
+    {
+        QClipboard& clipboard = *QGuiApplication::clipboard();
+        if (!clipboard.ownsSelection()) {
+            return;
+        }
+        const QMimeData* data = clipboard.mimeData(QClipboard::Selection);
+        const QString selected = selectionAsCopied();
+        if (data && !selected.isEmpty() && data->text() == selected) {
+            clipboard.clear(QClipboard::Selection);
+        }
+    }
+
+    QWidget& m_field;
+    std::unique_ptr<TextField> m_text;
+};
+
+class SecretLineEdit final : public SecretField {
+public:
+    explicit SecretLineEdit(QLineEdit& edit)
+        : SecretField(edit, std::make_unique<LineEditField>(edit)), m_edit(edit)
+    {
+        edit.setDragEnabled(false);
+    }
+
+private:
+    QMenu* standardMenu() override { return m_edit.createStandardContextMenu(); }
+    QString selectionAsCopied() const override { return m_edit.selectedText(); }
+
+    // The X11 key scheme's Ctrl+K and Ctrl+U cut the rest of the line and
+    // the whole line.
+    bool otherCopyKey(const QKeyEvent& key) override
+    {
+        const bool toEnd = key.matches(QKeySequence::DeleteEndOfLine);
+        if (!toEnd && !key.matches(QKeySequence::DeleteCompleteLine)) {
+            return false;
+        }
+        if (!isReadOnly()) {
+            const int start = toEnd ? m_edit.cursorPosition() : 0;
+            m_edit.setSelection(start, m_edit.text().size() - start);
+            cut();
+        }
+        return true;
+    }
+
+    QLineEdit& m_edit;
+};
+
+class SecretJournal final : public SecretField {
+public:
+    explicit SecretJournal(QPlainTextEdit& edit)
+        : SecretField(edit, std::make_unique<JournalField>(edit)), m_edit(edit)
+    {
+        // The mouse and its context menu reach the viewport, not the editor.
+        edit.viewport()->installEventFilter(this);
+    }
+
+private:
+    QMenu* standardMenu() override { return m_edit.createStandardContextMenu(); }
+    QString selectionAsCopied() const override
+    {
+        return m_edit.textCursor().selection().toPlainText();
+    }
+
+    // A press inside the selection would pick it up to be dragged out;
+    // dropped first, the press starts a new selection instead, as a press
+    // outside it does. The view stays where it is, so the press lands on
+    // the character under the mouse.
+    void mousePress(const QObject& watched, const QMouseEvent& press) override
+    {
+        if (&watched != m_edit.viewport() || press.button() != Qt::LeftButton ||
+            (press.modifiers() & Qt::ShiftModifier) || !m_edit.textCursor().hasSelection()) {
+            return;
+        }
+        QScrollBar& horizontal = *m_edit.horizontalScrollBar();
+        QScrollBar& vertical = *m_edit.verticalScrollBar();
+        const int left = horizontal.value();
+        const int top = vertical.value();
+        m_edit.setTextCursor(m_edit.cursorForPosition(press.position().toPoint()));
+        horizontal.setValue(left);
+        vertical.setValue(top);
+    }
+
+    QPlainTextEdit& m_edit;
+};
+
+} // namespace
+
+void keepSecret(QLineEdit& field)
+{
+    new SecretLineEdit(field);
+}
+
+void keepSecret(QPlainTextEdit& field)
+{
+    new SecretJournal(field);
+}
+
+} // namespace passgen
