@@ -9,10 +9,6 @@ set(PASSGEN_HOMEPAGE "https://passgen.example.org/")
 set(PASSGEN_SCREENSHOT_URL "https://passgen.example.org/docs/passgen.png")
 set(PASSGEN_LICENSE "LicenseRef-proprietary")
 
-# Folders as files get them, whatever the umask of whoever builds, so that
-# packages of one commit are the same bytes.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
-    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(TARGETS passgen RUNTIME DESTINATION .)
 
 set(CPACK_PACKAGE_NAME passgen)

@@ -15,9 +15,11 @@ if [ "${1:-}" != "--installed" ]; then
     bash scripts/install-deps.sh --windows
 fi
 
-# rcc stamps the embedded icons with it, CPack the packed files.
+# rcc stamps the embedded icons with it, CPack the packed files. CPack packs
+# the folders it makes with the caller's umask: fix it.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
+umask 022
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPASSGEN_TESTS=OFF \
     -DPASSGEN_BENCH=OFF >/dev/null
