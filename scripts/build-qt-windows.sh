@@ -14,12 +14,13 @@
 # scripts/install-deps.sh --windows installs; apt-get fetches the source
 # without root, through a source list of its own made from the system's.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+script=$(realpath "$0")
+cd "$(dirname "$script")/.."
 top=$PWD
 
 cache=${PASSGEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/passgen}
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools)
-key=$(cat "$0" cmake/mingw-w64-x86_64.cmake | sha256sum | cut -c1-12)
+key=$(cat "$script" cmake/mingw-w64-x86_64.cmake | sha256sum | cut -c1-12)
 prefix="$cache/qt-${version//[^A-Za-z0-9.]/_}-mingw-w64-$key"
 
 if [ "${1:-}" = "--print-prefix" ]; then
@@ -57,37 +58,73 @@ apt-get "${aptopts[@]}" -qq update
 tar -xf "$work"/qt6-base_*.orig.tar.* -C "$work"
 source_dir=$(echo "$work"/qtbase-everywhere-src-*)
 
-# Static, with Qt's bundled zlib, PCRE2, HarfBuzz, libpng, double-conversion
-# and md4c, and without everything passgen does not use. The dfsg tarball
-# lacks the wintab headers (their licence), so tablet events are off; with
-# OpenGL off, dynamicgl must be off as well or the windows plugin does not
-# compile in 6.4; and with Direct2D off, the DirectWrite 3 font database must
-# go too, or the plugin refers to a class that Gui leaves out.
+# Static, with Qt's bundled zlib, PCRE2, PNG, HarfBuzz and double-conversion,
+# built for size and without everything passgen does not use. The dfsg
+# tarball lacks the wintab headers (their licence), so tablet events are off;
+# with OpenGL off, dynamicgl must be off as well or the windows plugin does
+# not compile in 6.4; and with Direct2D off, the DirectWrite 3 font database
+# must go too, or the plugin refers to a class that Gui leaves out.
+# The WindowsVista style needs item views, tab bars, radio buttons, combo and
+# spin boxes, stacked widgets and the input dialog without a guard, and Qt's
+# removed_api.cpp needs the tool and menu bars, so those stay. So does
+# QRegularExpression: Qt 6.4's configure requires PCRE2 whatever the feature
+# says, and nothing pulls it into passgen.exe.
+features_off=(
+    network sql printsupport concurrent xml dbus
+    opengl dynamicgl vulkan direct2d directwrite3 tabletevent
+    icu glib zstd jpeg gif freetype fontconfig
+    system_zlib system_pcre2 system_harfbuzz system_png system_doubleconversion
+    system_textmarkdownreader
+    graphicsview calendarwidget datetimeedit colordialog fontdialog filedialog errormessage
+    progressdialog wizard dockwidget statusbar toolbox splitter lcdnumber dial splashscreen
+    commandlinkbutton keysequenceedit progressbar textbrowser syntaxhighlighter scroller
+    fontcombobox completer listwidget treewidget tablewidget columnview datawidgetmapper
+    undoview undocommand systemtrayicon whatsthis style_fusion
+    cssparser textodfwriter textmarkdownreader textmarkdownwriter movie pdf
+    mimetype hijricalendar jalalicalendar commandlineparser
+)
+# No path of this machine in what is linked into passgen.exe: source paths
+# in assertions and warnings are made relative, and a relocatable Qt keeps
+# no install prefix.
+prefix_map="-ffile-prefix-map=$work/="
+feature_flags=()
+for feature in "${features_off[@]}"; do
+    feature_flags+=("-DFEATURE_$feature=OFF")
+done
 cmake -S "$source_dir" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_C_FLAGS="$prefix_map" -DCMAKE_CXX_FLAGS="$prefix_map" \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DBUILD_SHARED_LIBS=OFF \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF \
-    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
-    -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF -DFEATURE_tabletevent=OFF \
-    -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_zstd=OFF \
-    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF -DFEATURE_fontconfig=OFF \
-    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
-    -DFEATURE_system_png=OFF -DFEATURE_system_doubleconversion=OFF \
-    -DFEATURE_system_textmarkdownreader=OFF \
+    -DFEATURE_optimize_size=ON -DFEATURE_relocatable=ON \
+    "${feature_flags[@]}" \
     >"$work/configure.log" 2>&1 || {
     tail -n 60 "$work/configure.log" >&2
     exit 1
 }
-cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 || {
+
+# Half an hour of silence looks like a hang: say every 30 s how far Ninja is.
+started=$SECONDS
+NINJA_STATUS="[%f/%t] " cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 &
+builder=$!
+while kill -0 "$builder" 2>/dev/null; do
+    sleep 30 &
+    wait $! || true
+    if kill -0 "$builder" 2>/dev/null; then
+        steps=$(tail -c 4096 "$work/build.log" | grep -o '^\[[0-9]*/[0-9]*\]' | tail -n 1 | tr -d '[]' || true)
+        echo "build-qt-windows.sh: ${steps:-0/?} steps done after $((SECONDS - started)) s" >&2
+    fi
+done
+wait "$builder" || {
     tail -n 60 "$work/build.log" >&2
     exit 1
 }
+echo "build-qt-windows.sh: Qt built in $((SECONDS - started)) s" >&2
+
 # Installed beside the final folder and moved in place whole, so that an
 # interrupted run never leaves a folder that looks complete.
 rm -rf "$prefix"

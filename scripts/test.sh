@@ -4,7 +4,8 @@
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # libFuzzer targets for about 30 s each, and last the Windows leg: the whole
 # program cross-built for Windows with a static Qt and every test run under
-# Wine (scripts/test-windows.sh).
+# Wine (scripts/test-windows.sh), and a check that two release builds of the
+# last commit give the same bytes (scripts/check-reproducible.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -31,6 +32,7 @@ ctest --test-dir build-fuzz --output-on-failure --parallel "$jobs"
 # system that cannot install them skips the leg and says so.
 if bash scripts/install-deps.sh --windows; then
     bash scripts/test-windows.sh --installed
+    bash scripts/check-reproducible.sh
 else
     echo "test.sh: MinGW-w64 or Wine could not be installed; the Windows leg was skipped" >&2
 fi

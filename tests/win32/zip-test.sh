@@ -25,6 +25,20 @@ version=${version%-windows-x64}
 grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" ||
     fail "passgen.exe does not carry the version $version"
 
+# The manifest, resource 1 of RT_MANIFEST, as the loader reads it.
+manifest=$(sed -n '/^1 24 /,/^END/p' <<<"$resources" | sed -n 's/^  "\(.*\)\\n"$/\1/p' | sed 's/""/"/g')
+[ -n "$manifest" ] || fail "passgen.exe carries no manifest"
+# Windows refuses to start a program whose manifest is not well-formed.
+python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parseString(sys.stdin.buffer.read())' \
+    <<<"$manifest" || fail "the manifest is not well-formed XML"
+for declared in 'level="asInvoker"' 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' \
+    '>PerMonitorV2</dpiAwareness>' '>true</longPathAware>'; do
+    grep -qF "$declared" <<<"$manifest" || fail "the manifest does not declare $declared"
+done
+if grep -q activeCodePage <<<"$manifest"; then
+    fail "the manifest sets a code page; the settings files use the system's"
+fi
+
 # "ab" and Ж in Windows-1251, to be read and written back unchanged.
 printf 'ab\xC6\r\n' >"$folder/simbols"
 "$wine" "$folder/passgen.exe" >/dev/null 2>&1 &

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Makes the release packages of the checked-out commit in dist/: the Linux
+# tarball (built in build-release/), the Windows zip (built in
+# build-windows/ with the cached Qt for Windows, scripts/build-qt-windows.sh)
+# and SHA256SUMS for both. Anyone who runs it on the same commit gets the
+# same bytes: every time stamp inside is the last commit's, and no path of
+# the machine goes in (scripts/check-reproducible.sh checks both). Installs
+# what is missing first, unless called with --installed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+if [ "${1:-}" != "--installed" ]; then
+    bash scripts/install-deps.sh
+    bash scripts/install-deps.sh --windows
+fi
+
+# rcc stamps the embedded icons with it, CPack the packed files. CPack packs
+# the folders it makes with the caller's umask: fix it.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH
+umask 022
+
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPASSGEN_TESTS=OFF \
+    -DPASSGEN_BENCH=OFF >/dev/null
+cmake --build build-release --parallel "$jobs" --target passgen
+cpack --config build-release/CPackConfig.cmake -B build-release >/dev/null
+
+bash scripts/configure-windows.sh
+cmake --build build-windows --parallel "$jobs" --target passgen
+cpack --config build-windows/CPackConfig.cmake -B build-windows >/dev/null
+
+rm -rf dist
+mkdir dist
+cp build-release/passgen-*-linux-*.tar.gz build-windows/passgen-*-windows-x64.zip dist/
+(cd dist && sha256sum -- * >SHA256SUMS)
+cat dist/SHA256SUMS
