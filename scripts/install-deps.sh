@@ -12,7 +12,7 @@ case "${1:-}" in
     # The posix-threads compiler only (see cmake/mingw-w64-x86_64.cmake): the
     # g++-mingw-w64-x86-64 package would add the win32-threads one as well.
     packages+=(cmake make ninja-build xz-utils googletest g++-mingw-w64-x86-64-posix
-        qt6-base-dev qt6-base-dev-tools wine64 wine fonts-wine xvfb)
+        qt6-base-dev qt6-base-dev-tools wine64 wine fonts-wine xvfb python3)
     ;;
 *)
     packages+=(

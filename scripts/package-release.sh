@@ -15,23 +15,19 @@ if [ "${1:-}" != "--installed" ]; then
     bash scripts/install-deps.sh --windows
 fi
 
-# rcc stamps the embedded icons with it, CPack the packed files. CPack packs
-# the folders it makes with the caller's umask: fix it.
+# rcc stamps the embedded icons with it, pack.sh the packed files.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
-umask 022
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPASSGEN_TESTS=OFF \
     -DPASSGEN_BENCH=OFF >/dev/null
 cmake --build build-release --parallel "$jobs" --target passgen
-cpack --config build-release/CPackConfig.cmake -B build-release >/dev/null
 
 bash scripts/configure-windows.sh
 cmake --build build-windows --parallel "$jobs" --target passgen
-cpack --config build-windows/CPackConfig.cmake -B build-windows >/dev/null
 
 rm -rf dist
-mkdir dist
-cp build-release/passgen-*-linux-*.tar.gz build-windows/passgen-*-windows-x64.zip dist/
+bash scripts/pack.sh build-release dist >/dev/null
+bash scripts/pack.sh build-windows dist >/dev/null
 (cd dist && sha256sum -- * >SHA256SUMS)
 cat dist/SHA256SUMS

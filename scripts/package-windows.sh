@@ -11,5 +11,4 @@ if [ "${1:-}" != "--installed" ]; then
 fi
 bash scripts/configure-windows.sh
 cmake --build build-windows --parallel "$(nproc)" --target passgen
-cpack --config build-windows/CPackConfig.cmake -B build-windows >/dev/null
-ls "$PWD"/build-windows/passgen-*-windows-x64.zip
+bash scripts/pack.sh build-windows build-windows

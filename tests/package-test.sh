@@ -11,13 +11,14 @@ fail() {
     exit 1
 }
 
-# unpack_package cpack build name extension: makes the package with CPack
-# and unpacks it into $work; sets folder to the unpacked folder.
+# unpack_package build name extension: makes the release package as
+# scripts/pack.sh does and unpacks it into $work; sets folder to the
+# unpacked folder.
 unpack_package() {
-    local cpack=$1 build=$2 name=$3 extension=$4
-    "$cpack" --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
+    local build=$1 name=$2 extension=$3
+    bash "$(dirname "${BASH_SOURCE[0]}")/../scripts/pack.sh" "$build" "$work/out" >/dev/null
     local package=$work/out/$name.$extension
-    [ -f "$package" ] || fail "cpack made no $name.$extension: $(ls "$work/out")"
+    [ -f "$package" ] || fail "pack.sh made no $name.$extension: $(ls "$work/out")"
     (cd "$work" && cmake -E tar xf "$package")
     folder=$work/$name
 }

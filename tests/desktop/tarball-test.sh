@@ -2,13 +2,13 @@
 # The release tarball holds the portable folder; its program, started from the
 # unpacked folder and asked to quit by SIGTERM, closes normally and writes its
 # settings files beside itself.
-# Arguments: cpack, the build folder, the package's file name without .tar.gz.
+# Arguments: the build folder, the package's file name without .tar.gz.
 set -euo pipefail
-cpack=$1 build=$2 name=$3
+build=$1 name=$2
 
 # shellcheck source=tests/package-test.sh
 source "$(dirname "$0")/../package-test.sh"
-unpack_package "$cpack" "$build" "$name" tar.gz
+unpack_package "$build" "$name" tar.gz
 for path in passgen install-user.sh share/applications/*.desktop share/metainfo/*.metainfo.xml \
     share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/*.png; do
     compgen -G "$folder/$path" >/dev/null || fail "the tarball holds no $path"

@@ -4,14 +4,13 @@
 # folder and closed as a user closes it, writes both settings files beside
 # itself, in the ANSI code page with CR LF. Run by CTest inside
 # scripts/test-windows.sh's Wine session.
-# Arguments: cpack, the build folder, the package's file name without .zip,
-# wine.
+# Arguments: the build folder, the package's file name without .zip, wine.
 set -euo pipefail
-cpack=$1 build=$2 name=$3 wine=$4
+build=$1 name=$2 wine=$3
 
 # shellcheck source=tests/package-test.sh
 source "$(dirname "$0")/../package-test.sh"
-unpack_package "$cpack" "$build" "$name" zip
+unpack_package "$build" "$name" zip
 [ -f "$folder/passgen.exe" ] || fail "the zip holds no passgen.exe"
 grep -q "simbols" "$folder/README.txt" || fail "the zip's README.txt does not say where the settings live"
 if x86_64-w64-mingw32-objdump -h "$folder/passgen.exe" | grep -q '\.debug_'; then
