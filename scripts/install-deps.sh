@@ -29,6 +29,9 @@ case "${1:-}" in
         packages+=(desktop-file-utils appstream)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
+        # A display and clicks for the program itself, asked to quit while a
+        # message box is open.
+        packages+=(xvfb xdotool)
     fi
     ;;
 esac
