@@ -19,11 +19,12 @@ trap cleanup EXIT
 # The settings files live beside the program.
 cp "$program" "$work/passgen"
 
-display=:$((100 + $$ % 800))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || { echo "quit-test: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(<"$work/display") QT_QPA_PLATFORM=xcb
 
 "$work/passgen" >"$work/out.txt" 2>&1 &
 app=$!
