@@ -1,15 +1,10 @@
-#include "windows/QtServices.h"
-#include "windows/SessionEnd.h"
-#include "windows/mdiMain.h"
+#include "tests/windows/QuitRun.h"
 
 #include "storage/SettingsFile.h"
 #include "tests/FileBytes.h"
 #include "tests/generation/Fakes.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -32,23 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::readBytes;
 using testing::writeBytes;
-
-// The window the session-end hook closes; the hook is installed once per
-// process, as main() does.
-mdiMain* current = nullptr;
-
-void installHookOnce()
-{
-    static const bool installed = [] {
-        closeOnSessionEnd([] {
-            if (current) {
-                current->quitFromOutside();
-            }
-        });
-        return true;
-    }();
-    (void)installed;
-}
 
 enum class Request { Term, Int, Hup, Exit, CloseBox };
 
@@ -91,27 +69,12 @@ private:
     std::map<std::string, int> m_counts;
 };
 
-// Asks for a password, and calls back at the first draw: a request made
-// while a batch runs.
+// Calls back at its first draw, as a request made while a batch runs; or
+// fails, as the operating system's source can.
 class RandomThatCalls final : public RandomSource {
 public:
-    explicit RandomThatCalls(RandomSource& source) : m_source(source) {}
-    void reseed(std::int32_t seed) override { m_source.reseed(seed); }
+    void reseed(std::int32_t) override {}
     float next() override
-    {
-        called();
-        return m_source.next();
-    }
-    void fill(std::span<float> values) override
-    {
-        called();
-        m_source.fill(values);
-    }
-    std::function<void()> onDraw;
-    bool fails = false;
-
-private:
-    void called()
     {
         if (onDraw) {
             std::exchange(onDraw, nullptr)();
@@ -119,8 +82,10 @@ private:
         if (fails) {
             throw std::system_error(EIO, std::generic_category(), "getrandom");
         }
+        return 0.5f;
     }
-    RandomSource& m_source;
+    std::function<void()> onDraw;
+    bool fails = false;
 };
 
 // One moment at which a quit request can come, and how the run must end.
@@ -228,53 +193,21 @@ std::vector<Case> cases()
     return all;
 }
 
-bool anyWindowShown()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); });
-}
-
-// Runs the event loop until every window is gone, as app.exec() in main()
-// does, or until the deadline, when whatever is left open is closed.
-bool runUntilNoWindowIsLeft(std::chrono::milliseconds deadline)
-{
-    QEventLoop loop;
-    bool ended = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!anyWindowShown()) {
-            ended = true;
-            loop.quit();
-        }
-    });
-    poll.start(10);
-    QTimer::singleShot(deadline, &loop, [&] {
-        closeModalWindows();
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            window->hide();
-        }
-        loop.quit();
-    });
-    loop.exec();
-    return ended;
-}
-
 class Quit : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
 {
     const Moment& moment = *GetParam().moment;
     const Request request = GetParam().request;
-    installHookOnce();
     testing::TempFolder folder;
     moment.files(folder.path());
     SaveCounter counter(folder.path());
     testing::FakeGenPassServices fakes;
-    RandomThatCalls random(fakes.random);
+    RandomThatCalls random;
     QtMessageBox boxes;
     auto window =
         std::make_unique<mdiMain>(folder.path(), mdiMainServices{boxes, fakes.clock, random});
-    current = window.get();
+    testing::hookedWindow() = window.get();
 
     bool requested = false;
     const auto ask = [&] {
@@ -300,14 +233,7 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
             break;
         }
     };
-    // From inside the first message box's own event loop.
-    QTimer boxWatch;
-    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
-        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            ask();
-        }
-    });
-    boxWatch.start(10);
+    const testing::InMessageBox inMessageBox(ask);
     random.onDraw = ask;
 
     if (moment.requestBeforeLoad) {
@@ -317,19 +243,18 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
     bool ended = true;
     if (!window->isClosing()) {
         window->show();
-        QTimer::singleShot(0, window.get(), [&] {
+        ended = testing::runUntilNoWindowIsLeft([&] {
             if (moment.steps) {
                 moment.steps(*window, random);
             }
             ask();
         });
-        ended = runUntilNoWindowIsLeft(std::chrono::seconds(10));
     }
     // Whatever the close left for later has run by now.
     QTest::qWait(100);
 
     EXPECT_TRUE(ended) << "a window was still open";
-    EXPECT_FALSE(anyWindowShown());
+    EXPECT_FALSE(testing::anyWindowShown());
     EXPECT_EQ(window->generatorWindow().loaded(), nullptr);
     EXPECT_EQ(window->setupWindow().loaded(), nullptr);
     EXPECT_EQ(counter.saves("simbols"), moment.simbolsSaves);
@@ -338,7 +263,7 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
     if (moment.simbolsAfter) {
         EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), moment.simbolsAfter);
     }
-    current = nullptr;
+    testing::hookedWindow() = nullptr;
     window.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
