@@ -30,7 +30,9 @@ public:
             return false;
         }
         m_quit();
-        *result = 0;
+        if (result) { // none for a message posted to the queue, as taskkill does
+            *result = 0;
+        }
         return true;
     }
 

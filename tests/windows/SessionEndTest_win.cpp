@@ -24,13 +24,13 @@ using testing::readBytes;
 using testing::writeBytes;
 
 // What Windows sends: at log-off every top-level window is asked first, and
-// told the outcome after; taskkill without /f sends WM_CLOSE to each window.
+// told the outcome after; taskkill without /f posts WM_CLOSE to each window.
 enum class Request { LogOff, Close };
 
 LRESULT send(HWND window, Request request)
 {
     if (request == Request::Close) {
-        return SendMessageW(window, WM_CLOSE, 0, 0);
+        return PostMessageW(window, WM_CLOSE, 0, 0);
     }
     const LRESULT answer = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
     SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
