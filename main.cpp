@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
@@ -23,19 +22,25 @@ int main(int argc, char** argv)
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     passgen::mdiMain window(std::filesystem::path(folder.toStdU16String()),
                             {messageBox, clock, random});
+    // Before the load, whose read errors show message boxes and which yields
+    // to events: a quit may come from then on.
+    passgen::closeOnSessionEnd([&window] { window.quitFromOutside(); });
     try {
         window.Load();
     } catch (const passgen::StorageError& error) {
         // Ends before anything is written, so an unreadable file is not replaced.
-        QMessageBox::information(nullptr, QStringLiteral("Error"),
-                                 QStringLiteral("Cannot read the settings file %1")
-                                     .arg(QString::fromStdU16String(error.message())));
+        window.messageBox().information(QStringLiteral("Cannot read the settings file %1")
+                                            .arg(QString::fromStdU16String(error.message()))
+                                            .toStdU16String(),
+                                        u"Error");
         return 1;
     }
-    passgen::closeOnSessionEnd([&window] { window.close(); });
-    window.centreOnScreen();
-    window.show();
-    const int status = app.exec();
+    int status = 0;
+    if (!window.isClosing()) { // a quit that came during the load has closed it
+        window.centreOnScreen();
+        window.show();
+        status = app.exec();
+    }
     // A script or session manager learns that a set could not be saved.
     return window.writeFailed() ? 1 : status;
 }

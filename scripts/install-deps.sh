@@ -32,6 +32,9 @@ case "${1:-}" in
         packages+=(xvfb xclip)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
+        # A display and clicks for the program itself, asked to quit while a
+        # message box is open.
+        packages+=(xvfb xdotool)
     fi
     ;;
 esac

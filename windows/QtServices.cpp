@@ -3,7 +3,10 @@
 #include "SensitiveClipboard.h"
 #include "TextConversion.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QDebug>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,6 +24,29 @@ void QtMessageBox::information(std::u16string_view text, std::u16string_view tit
 {
     QMessageBox::information(m_parent, QString::fromUtf16(title.data(), title.size()),
                              QString::fromUtf16(text.data(), text.size()));
+}
+
+void RunMessageBox::information(std::u16string_view text, std::u16string_view title)
+{
+    if (!m_silent) {
+        m_shown.information(text, title);
+        return;
+    }
+    qWarning().noquote() << QString::fromUtf16(title.data(), title.size()) << ":"
+                         << QString::fromUtf16(text.data(), text.size());
+}
+
+void closeModalWindows()
+{
+    QWidget* popup = nullptr;
+    while ((popup = QApplication::activePopupWidget()) && popup->close()) {
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        // reject() closes a box even where its close button would be refused.
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
 }
 
 void QtClipboard::clear()

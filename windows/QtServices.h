@@ -21,6 +21,25 @@ private:
     QWidget* m_parent;
 };
 
+// The message boxes of a run. Once a signal or the session's end has asked
+// the program to quit, nobody may be there to answer a box, and an open one
+// would keep the program from ending: from then on a message goes to the
+// standard error stream instead.
+class RunMessageBox final : public MessageBox {
+public:
+    explicit RunMessageBox(MessageBox& shown) : m_shown(shown) {}
+    void information(std::u16string_view text, std::u16string_view title) override;
+    void silence() { m_silent = true; }
+
+private:
+    MessageBox& m_shown;
+    bool m_silent = false;
+};
+
+// Closes every open message box and menu of the program, so that the event
+// loops they run return to the handlers that opened them.
+void closeModalWindows();
+
 // The clipboard, which gets each copy marked as a secret (SensitiveClipboard.h).
 class QtClipboard final : public Clipboard {
 public:

@@ -4,10 +4,13 @@
 
 namespace passgen {
 
-// Runs close when the session asks the program to quit rather than the user:
-// SIGTERM, SIGINT and SIGHUP on POSIX, the end of the session on Windows. The
-// close then runs on the user-interface thread like any other event. Call
-// once, after the QApplication exists.
-void closeOnSessionEnd(std::function<void()> close);
+// Runs quit when something other than the user asks the program to end:
+// SIGTERM, SIGINT and SIGHUP on POSIX; on Windows the session's end, and a
+// WM_CLOSE that reaches a window while a message box blocks it, as taskkill
+// sends; everywhere Qt quitting its event loop by itself, as at the end of
+// an X11 session. quit runs on the user-interface thread, from whatever
+// event loop runs then, a message box's included. Call once, after the
+// QApplication exists and before the settings are loaded.
+void closeOnSessionEnd(std::function<void()> quit);
 
 } // namespace passgen

@@ -24,18 +24,20 @@ extern "C" void onSignal(int)
 
 } // namespace
 
-void closeOnSessionEnd(std::function<void()> close)
+void closeOnSessionEnd(std::function<void()> quit)
 {
+    // An X11 session manager's request to save may be a mere checkpoint, so
+    // it is no quit; when the session ends, Qt quits the event loop.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, quit);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return; // the program still runs; only a signal then ends it unsaved
     }
-    auto* notifier =
-        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [close = std::move(close)] {
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [quit = std::move(quit)] {
         char bytes[16];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
         }
-        close();
+        quit();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -23,12 +23,15 @@ public:
     QPlainTextEdit* txtSim() const { return m_txtSim; }
     QLineEdit* txtIskl() const { return m_txtIskl; }
 
+    // Copies the fields into the settings, as closing the window does; a
+    // quit that cannot close the window yet commits through it.
+    void unload();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void load();
-    void unload();
     void correct(QLineEdit& field);
 
     Module1& m_settings;

@@ -11,6 +11,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -72,12 +74,12 @@ float cmdExitLeft(float frameWidth, float buttonWidth)
 
 mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, QWidget* parent)
     : QMainWindow(parent), m_folder(std::move(folder)), m_services(services),
-      m_area(new QMdiArea(this)),
+      m_boxes(services.messageBox), m_area(new QMdiArea(this)),
       m_frmSetup(*m_area, [this] { return std::make_unique<frmSetup>(m_settings); }),
       m_setupControl(m_frmSetup), m_frmMain(*m_area, [this] {
-          return std::make_unique<frmMain>(m_settings,
-                                           frmMainServices{m_setupControl, m_services.messageBox,
-                                                           m_services.clock, m_services.random});
+          return std::make_unique<frmMain>(
+              m_settings,
+              frmMainServices{m_setupControl, m_boxes, m_services.clock, m_services.random});
       })
 {
     apply(*this, windowSpec);
@@ -108,16 +110,42 @@ QToolButton* mdiMain::button(const char* name) const
 void mdiMain::Load()
 {
     const LoadServices services{[this](std::u16string_view text, std::u16string_view title) {
-                                    m_services.messageBox.information(text, title);
+                                    m_boxes.information(text, title);
                                 },
                                 [] { QCoreApplication::processEvents(); }};
-    m_settings.Simbols = LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks,
-                                  services, m_loadedSimbols);
-    m_settings.Excluds =
-        LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines, services, m_loadedExcluds);
+    // A quit that comes while the files are read waits for the load: the
+    // settings it would save are still half read.
+    m_loading = true;
+    try {
+        m_settings.Simbols = LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks,
+                                      services, m_loadedSimbols);
+        m_settings.Excluds = LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines,
+                                      services, m_loadedExcluds);
+    } catch (...) {
+        m_loading = false;
+        throw;
+    }
     m_settings.LenPass = 6;
     m_settings.NPass = 1;
     m_loaded = true;
+    m_loading = false;
+    if (m_quitAfterLoad) {
+        closeSequence();
+    }
+}
+
+void mdiMain::quitFromOutside()
+{
+    m_boxes.silence();
+    closeModalWindows();
+    if (m_loading) {
+        m_quitAfterLoad = true;
+        return;
+    }
+    // Saves now: at the session's end Windows may end the process as soon
+    // as this request returns.
+    closeSequence();
+    close();
 }
 
 void mdiMain::centreOnScreen()
@@ -200,22 +228,55 @@ void mdiMain::save(const std::u16string& text, const char* name, const LoadedFil
         message = QStringLiteral("Cannot write the settings file %1")
                       .arg(QString::fromStdU16String(error.message()));
     }
-    m_services.messageBox.information(message.toStdU16String(), u"Error");
+    m_boxes.information(message.toStdU16String(), u"Error");
 }
 
 void mdiMain::closeEvent(QCloseEvent* event)
 {
-    if (!m_closed) {
-        m_closed = true;
+    closeSequence();
+    event->accept();
+}
+
+void mdiMain::closeSequence()
+{
+    if (!m_closing) {
+        m_closing = true;
         // An open settings window commits its fields before they are saved.
-        m_frmSetup.unload();
-        m_frmMain.unload();
-        if (m_loaded) {
+        if (frmSetup* setup = m_frmSetup.loaded()) {
+            setup->unload();
+        }
+    }
+    saveRemaining();
+    unloadChildren();
+}
+
+// A quit that comes while a message about the first file is open saves the
+// second one itself, and no file is saved twice.
+void mdiMain::saveRemaining()
+{
+    if (!m_loaded) {
+        return;
+    }
+    while (m_saved < 2) {
+        if (m_saved++ == 0) {
             save(m_settings.Simbols, "simbols", m_loadedSimbols);
+        } else {
             save(m_settings.Excluds, "excluds", m_loadedExcluds);
         }
     }
-    event->accept();
+}
+
+void mdiMain::unloadChildren()
+{
+    // A child window's handler may still wait below, in the loop of a
+    // message box or menu it opened; deleting the window under it would
+    // crash it when that loop returns. The program's own loop is level 1.
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(std::chrono::milliseconds(20), this, &mdiMain::unloadChildren);
+        return;
+    }
+    m_frmSetup.unload();
+    m_frmMain.unload();
 }
 
 } // namespace passgen

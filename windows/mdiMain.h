@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildWindow.h"
+#include "QtServices.h"
 #include "SetupWindowControl.h"
 #include "frmMain.h"
 #include "frmSetup.h"
@@ -28,6 +29,12 @@ float cmdExitLeft(float frameWidth, float buttonWidth);
 
 // The frame window: the toolbar strip, the area that hosts the generator and
 // settings windows, and the start and end of a run. It holds the settings.
+//
+// Every quit request ends in one close sequence: the close box and cmdExit
+// through closeEvent, a signal, the session's end or another program's close
+// through quitFromOutside. It commits the settings window's fields and saves
+// both sets at once, exactly once, but unloads the child windows only when
+// no handler of theirs is still waiting in a message box's or menu's loop.
 class mdiMain final : public QMainWindow {
     Q_OBJECT
 
@@ -38,8 +45,22 @@ public:
 
     // Reads both settings files and sets the start values. Throws
     // StorageError when a file exists but cannot be read; nothing is written
-    // then, also not at close.
+    // then, also not at close. A quit requested while it reads (it yields to
+    // events after each line) closes the window once both files are read.
     void Load();
+
+    // A quit request from outside the window: a signal, the session's end,
+    // another program's close. Closes the open message boxes and shows no
+    // more, since nobody may be there to answer them, then closes as the
+    // close box does.
+    void quitFromOutside();
+
+    // Whether the close sequence has begun; the program then ends rather
+    // than showing the frame.
+    bool isClosing() const { return m_closing; }
+
+    // The message boxes of the run, silenced by a quit from outside.
+    MessageBox& messageBox() { return m_boxes; }
 
     // Whether the close failed to write a settings file, which the program's
     // exit status then tells.
@@ -65,10 +86,14 @@ protected:
 private:
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
+    void closeSequence();
+    void saveRemaining();
+    void unloadChildren();
     void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
 
     std::filesystem::path m_folder;
     mdiMainServices m_services;
+    RunMessageBox m_boxes;
     Module1 m_settings;
     QMdiArea* m_area = nullptr;
     ChildWindow<frmSetup> m_frmSetup;
@@ -77,7 +102,10 @@ private:
     LoadedFile m_loadedSimbols;
     LoadedFile m_loadedExcluds;
     bool m_loaded = false;
-    bool m_closed = false;
+    bool m_loading = false;
+    bool m_quitAfterLoad = false;
+    bool m_closing = false;
+    int m_saved = 0; // how many of the two files the close has saved or tried
     bool m_writeFailed = false;
     bool m_centreWhenFramed = false;
 };

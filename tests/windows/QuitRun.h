@@ -1,0 +1,90 @@
+#pragma once
+
+#include "windows/QtServices.h"
+#include "windows/SessionEnd.h"
+#include "windows/mdiMain.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <utility>
+
+// What the quit tests share: the quit hook and the event loop as main() sets
+// them up, and a request made from inside a message box.
+namespace passgen::testing {
+
+// The window the quit hook closes. The hook is installed once per process,
+// as main() does.
+inline mdiMain*& hookedWindow()
+{
+    static mdiMain* window = nullptr;
+    static const bool installed = [] {
+        closeOnSessionEnd([] {
+            if (window) {
+                window->quitFromOutside();
+            }
+        });
+        return true;
+    }();
+    (void)installed;
+    return window;
+}
+
+inline bool anyWindowShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); });
+}
+
+// Calls back once, from inside the first message box's own event loop.
+class InMessageBox {
+public:
+    explicit InMessageBox(std::function<void()> callback) : m_callback(std::move(callback))
+    {
+        QObject::connect(&m_watch, &QTimer::timeout, [this] {
+            if (m_callback && qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                std::exchange(m_callback, nullptr)();
+            }
+        });
+        m_watch.start(10);
+    }
+
+private:
+    std::function<void()> m_callback;
+    QTimer m_watch;
+};
+
+// Runs the program's event loop, as app.exec() in main() does, with start
+// queued first, until no window is left. At the deadline whatever is still
+// open is closed, and false returned.
+inline bool runUntilNoWindowIsLeft(const std::function<void()>& start,
+                                   std::chrono::milliseconds deadline = std::chrono::seconds(10))
+{
+    QEventLoop loop;
+    bool ended = false;
+    QTimer::singleShot(0, &loop, start);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!anyWindowShown()) {
+            ended = true;
+            loop.quit();
+        }
+    });
+    poll.start(10);
+    QTimer::singleShot(deadline, &loop, [&] {
+        closeModalWindows();
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            window->hide();
+        }
+        loop.quit();
+    });
+    loop.exec();
+    return ended;
+}
+
+} // namespace passgen::testing

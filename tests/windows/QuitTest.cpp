@@ -1,0 +1,278 @@
+#include "tests/windows/QuitRun.h"
+
+#include "storage/SettingsFile.h"
+#include "tests/FileBytes.h"
+#include "tests/generation/Fakes.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <functional>
+#include <map>
+#include <sys/inotify.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace passgen {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::writeBytes;
+
+enum class Request { Term, Int, Hup, Exit, CloseBox };
+
+const char* name(Request request)
+{
+    constexpr std::array names{"SIGTERM", "SIGINT", "SIGHUP", "cmdExit", "closeBox"};
+    return names[static_cast<std::size_t>(request)];
+}
+
+// Counts the saves of each settings file as the file system sees them: a new
+// file renamed into place, or one overwritten in place.
+class SaveCounter {
+public:
+    explicit SaveCounter(const fs::path& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        inotify_add_watch(m_fd, folder.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~SaveCounter() { ::close(m_fd); }
+    SaveCounter(const SaveCounter&) = delete;
+    SaveCounter& operator=(const SaveCounter&) = delete;
+
+    int saves(const std::string& file)
+    {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t size = 0;
+        while ((size = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (char* at = buffer; at < buffer + size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0) {
+                    ++m_counts[event->name];
+                }
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return m_counts[file];
+    }
+
+private:
+    int m_fd;
+    std::map<std::string, int> m_counts;
+};
+
+// Calls back at its first draw, as a request made while a batch runs; or
+// fails, as the operating system's source can.
+class RandomThatCalls final : public RandomSource {
+public:
+    void reseed(std::int32_t) override {}
+    float next() override
+    {
+        if (onDraw) {
+            std::exchange(onDraw, nullptr)();
+        }
+        if (fails) {
+            throw std::system_error(EIO, std::generic_category(), "getrandom");
+        }
+        return 0.5f;
+    }
+    std::function<void()> onDraw;
+    bool fails = false;
+};
+
+// One moment at which a quit request can come, and how the run must end.
+struct Moment {
+    const char* name;
+    std::function<void(const fs::path& folder)> files;
+    // What the user does once the frame is up; the request is made from
+    // inside the first message box, else when the batch draws, else right
+    // after these steps.
+    std::function<void(mdiMain&, RandomThatCalls&)> steps;
+    bool requestBeforeLoad; // it comes while the load yields to events
+    bool userCanAsk;        // no box blocks the frame: cmdExit and the close box work
+    int simbolsSaves;
+    int excludsSaves;
+    int status;
+    const char* simbolsAfter; // nullptr: not checked
+};
+
+void click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void generate(mdiMain& window)
+{
+    click(window.button("cmdGen"));
+    click(window.generatorWindow().loaded()->button("cmdGen"));
+}
+
+frmSetup& setup(mdiMain& window)
+{
+    click(window.button("cmdSetup"));
+    return *window.setupWindow().loaded();
+}
+
+void noFiles(const fs::path&) {}
+
+const Moment moments[] = {
+    {"settingsWindowOpen", noFiles,
+     [](mdiMain& window, RandomThatCalls&) { setup(window).txtSim()->setPlainText("typed"); },
+     false, true, 1, 1, 0, "typed\r\n"},
+    {"emptySetMessage", noFiles, [](mdiMain& window, RandomThatCalls&) { generate(window); }, false,
+     false, 1, 1, 0, "\r\n"},
+    {"allExcludedMessageInABatch",
+     [](const fs::path& folder) {
+         writeBytes(SettingsPath(folder, "simbols"), "abc\r\n");
+         writeBytes(SettingsPath(folder, "excluds"), "cab\r\n");
+     },
+     [](mdiMain& window, RandomThatCalls&) {
+         setup(window).txtNPass()->setText("5");
+         generate(window);
+     },
+     false, false, 1, 1, 0, "abc\r\n"},
+    {"randomFailureMessage",
+     [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "abc\r\n"); },
+     [](mdiMain& window, RandomThatCalls& random) {
+         random.fails = true;
+         generate(window);
+     },
+     false, false, 1, 1, 0, "abc\r\n"},
+    {"batch",
+     [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "abc\r\n"); },
+     [](mdiMain& window, RandomThatCalls&) {
+         frmSetup& form = setup(window);
+         form.txtNPass()->setText("999");
+         form.txtLenPass()->setText("999");
+         generate(window);
+     },
+     false, true, 1, 1, 0, "abc\r\n"},
+    {"readErrorMessageAtStart",
+     [](const fs::path& folder) {
+         // Found and opened, but every read fails.
+         fs::create_symlink("/proc/self/mem", SettingsPath(folder, "simbols"));
+     },
+     nullptr, false, false, 0, 1, 0, nullptr},
+    {"loadYielding",
+     [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "ab\r\ncd\r\n"); },
+     nullptr, true, false, 1, 1, 0, "ab\r\ncd\r\n"},
+    {"messageAtClose",
+     [](const fs::path& folder) {
+         fs::create_directory(SettingsPath(folder, "simbols"));
+         writeBytes(SettingsPath(folder, "excluds"), "x\r\n");
+     },
+     [](mdiMain& window, RandomThatCalls&) { click(window.button("cmdExit")); }, false, false, 0, 1,
+     1, nullptr},
+};
+
+struct Case {
+    const Moment* moment;
+    Request request;
+};
+
+std::vector<Case> cases()
+{
+    std::vector<Case> all;
+    for (const Moment& moment : moments) {
+        for (const Request request :
+             {Request::Term, Request::Int, Request::Hup, Request::Exit, Request::CloseBox}) {
+            const bool byUser = request == Request::Exit || request == Request::CloseBox;
+            if (!byUser || moment.userCanAsk) {
+                all.push_back({&moment, request});
+            }
+        }
+    }
+    return all;
+}
+
+class Quit : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
+{
+    const Moment& moment = *GetParam().moment;
+    const Request request = GetParam().request;
+    testing::TempFolder folder;
+    moment.files(folder.path());
+    SaveCounter counter(folder.path());
+    testing::FakeGenPassServices fakes;
+    RandomThatCalls random;
+    QtMessageBox boxes;
+    auto window =
+        std::make_unique<mdiMain>(folder.path(), mdiMainServices{boxes, fakes.clock, random});
+    testing::hookedWindow() = window.get();
+
+    bool requested = false;
+    const auto ask = [&] {
+        if (std::exchange(requested, true)) {
+            return;
+        }
+        switch (request) {
+        case Request::Term:
+            ::raise(SIGTERM);
+            break;
+        case Request::Int:
+            ::raise(SIGINT);
+            break;
+        case Request::Hup:
+            ::raise(SIGHUP);
+            break;
+        // As the user would, once the handler that runs now has returned.
+        case Request::Exit:
+            QTimer::singleShot(0, window.get(), [&] { click(window->button("cmdExit")); });
+            break;
+        case Request::CloseBox:
+            QTimer::singleShot(0, window.get(), [&] { window->close(); });
+            break;
+        }
+    };
+    const testing::InMessageBox inMessageBox(ask);
+    random.onDraw = ask;
+
+    if (moment.requestBeforeLoad) {
+        ask();
+    }
+    window->Load(); // before the loop runs, as in main()
+    bool ended = true;
+    if (!window->isClosing()) {
+        window->show();
+        ended = testing::runUntilNoWindowIsLeft([&] {
+            if (moment.steps) {
+                moment.steps(*window, random);
+            }
+            ask();
+        });
+    }
+    // Whatever the close left for later has run by now.
+    QTest::qWait(100);
+
+    EXPECT_TRUE(ended) << "a window was still open";
+    EXPECT_FALSE(testing::anyWindowShown());
+    EXPECT_EQ(window->generatorWindow().loaded(), nullptr);
+    EXPECT_EQ(window->setupWindow().loaded(), nullptr);
+    EXPECT_EQ(counter.saves("simbols"), moment.simbolsSaves);
+    EXPECT_EQ(counter.saves("excluds"), moment.excludsSaves);
+    EXPECT_EQ(window->writeFailed() ? 1 : 0, moment.status);
+    if (moment.simbolsAfter) {
+        EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), moment.simbolsAfter);
+    }
+    testing::hookedWindow() = nullptr;
+    window.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMomentAndRequest, Quit, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.moment->name) + "_" +
+                                    name(info.param.request);
+                         });
+
+} // namespace
+} // namespace passgen
