@@ -164,13 +164,18 @@ const Moment moments[] = {
     {"loadYielding",
      [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "ab\r\ncd\r\n"); },
      nullptr, true, false, 1, 1, 0, "ab\r\ncd\r\n"},
+    // A folder where simbols should be is kept unless the user changes the
+    // set; changed, it cannot be written, which the close reports.
     {"messageAtClose",
      [](const fs::path& folder) {
          fs::create_directory(SettingsPath(folder, "simbols"));
          writeBytes(SettingsPath(folder, "excluds"), "x\r\n");
      },
-     [](mdiMain& window, RandomThatCalls&) { click(window.button("cmdExit")); }, false, false, 0, 1,
-     1, nullptr},
+     [](mdiMain& window, RandomThatCalls&) {
+         setup(window).txtSim()->setPlainText("typed");
+         click(window.button("cmdExit"));
+     },
+     false, false, 0, 1, 1, nullptr},
 };
 
 struct Case {
