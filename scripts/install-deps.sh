@@ -27,6 +27,8 @@ case "${1:-}" in
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
         # The validators of the desktop entry and the metainfo.
         packages+=(desktop-file-utils appstream)
+        # The accessibility bus that the screen-reader test reads, on its own X display.
+        packages+=(xvfb dbus-x11 at-spi2-core python3-pyatspi)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
     fi
