@@ -282,6 +282,10 @@ QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> control
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // A window opens with the focus on the first control in its keyboard
+    // order, as on Windows, not on whichever control was created first.
+    if (!tabOrder.empty())
+        tabOrder.front().second->setFocus();
     return widgets;
 }
 

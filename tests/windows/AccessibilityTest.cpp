@@ -332,6 +332,8 @@ TEST_F(Accessibility, keyboardAloneGeneratesSelectsCopiesAndClears)
     window->button("cmdExit")->setFocus();
     tabTo("mdiMain", "cmdGen");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // The first control in the window's keyboard order.
+    EXPECT_EQ(QApplication::focusWidget(), window->generatorWindow().get().txtPasswd());
     tabTo("frmMain", "cmdGen");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     const QString journal = window->generatorWindow().get().txtPass()->toPlainText();
