@@ -95,8 +95,7 @@ protected:
             const bool toolbar = pane(target)->objectName() == "Picture1";
             const bool inToolbar = pane(QApplication::focusWidget())->objectName() == "Picture1";
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6,
-                            toolbar == inToolbar || (!toolbar && !inToolbar) ? Qt::ControlModifier
-                                                                             : Qt::NoModifier);
+                            toolbar != inToolbar ? Qt::NoModifier : Qt::ControlModifier);
         }
         for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
