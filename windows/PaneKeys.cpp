@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QShortcut>
+
+#include <memory>
 
 namespace passgen {
 
@@ -21,11 +24,13 @@ QWidget* firstInTabOrder(QWidget& container)
     return nullptr;
 }
 
-void switchPane(QWidget& toolbar, QMdiArea& area)
+void switchPane(QWidget& toolbar, QMdiArea& area, QWidget* lastInToolbar)
 {
     if (!toolbar.isAncestorOf(QApplication::focusWidget())) {
-        if (QWidget* first = firstInTabOrder(toolbar))
-            first->setFocus(Qt::ShortcutFocusReason);
+        QWidget* back =
+            lastInToolbar && lastInToolbar->isVisible() ? lastInToolbar : firstInTabOrder(toolbar);
+        if (back)
+            back->setFocus(Qt::ShortcutFocusReason);
         return;
     }
     QMdiSubWindow* child = area.currentSubWindow();
@@ -43,9 +48,18 @@ void switchPane(QWidget& toolbar, QMdiArea& area)
 
 void addPaneKeys(QWidget& frame, QWidget& toolbar, QMdiArea& area)
 {
-    for (const QKeySequence keys : {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)})
-        QObject::connect(new QShortcut(keys, &frame), &QShortcut::activated, &frame,
-                         [&toolbar, &area] { switchPane(toolbar, area); });
+    // Back in the toolbar, the focus returns to the button it left.
+    auto lastInToolbar = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(qApp, &QApplication::focusChanged, &frame,
+                     [&toolbar, lastInToolbar](QWidget*, QWidget* now) {
+                         if (toolbar.isAncestorOf(now))
+                             *lastInToolbar = now;
+                     });
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)})
+        QObject::connect(
+            new QShortcut(keys, &frame), &QShortcut::activated, &frame,
+            [&toolbar, &area, lastInToolbar] { switchPane(toolbar, area, *lastInToolbar); });
     QObject::connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), &frame),
                      &QShortcut::activated, &area, &QMdiArea::activateNextSubWindow);
 }
