@@ -30,11 +30,13 @@ case "${1:-}" in
         # An X server of its own and xclip, which reads the clipboard as
         # another program does.
         packages+=(xvfb xclip)
+        # The accessibility bus that the screen-reader test reads, on its own X display.
+        packages+=(dbus-x11 at-spi2-core python3-pyatspi)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
         # A display and clicks for the program itself, asked to quit while a
         # message box is open.
-        packages+=(xvfb xdotool)
+        packages+=(xdotool)
     fi
     ;;
 esac

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,6 +33,24 @@ QColor toColor(const Colour& colour, const QPalette& palette)
         return palette.color(colour.role);
     return QColor(colour.red, colour.green, colour.blue);
 }
+
+// Enter on a focused button presses it, as on Windows; Qt leaves that to
+// the default button of a dialog, and Space to every button.
+template <class Button> class CommandButton final : public Button {
+public:
+    using Button::Button;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && !event->isAutoRepeat() && event->modifiers() == Qt::NoModifier) {
+            this->click();
+            return;
+        }
+        Button::keyPressEvent(event);
+    }
+};
 
 QWidget* create(const Control& design, QWidget* parent)
 {
@@ -67,9 +86,9 @@ QWidget* create(const Control& design, QWidget* parent)
             return edit;
         }
     case Kind::Button:
-        return new QPushButton(caption, parent);
+        return new CommandButton<QPushButton>(caption, parent);
     case Kind::Picture: {
-        auto* button = new QPushButton(parent);
+        auto* button = new CommandButton<QPushButton>(parent);
         if (design.picture) {
             button->setIcon(QIcon(QString::fromUtf8(design.picture)));
             button->setIconSize(QSize(32, 32));
@@ -77,7 +96,7 @@ QWidget* create(const Control& design, QWidget* parent)
         return button;
     }
     case Kind::ToolButton: {
-        auto* button = new QToolButton(parent);
+        auto* button = new CommandButton<QToolButton>(parent);
         button->setText(caption);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         if (design.picture) {
@@ -124,7 +143,58 @@ void keepDefaultTextColour(QWidget& widget)
     widget.setPalette(palette);
 }
 
+// A caption drawn in the system's text colour straight on a background that
+// the make-up fixes (the light grey, the light blue) vanishes under a dark or
+// high-contrast theme: there it is drawn in black or white instead, whichever
+// reads better. Colours that the make-up gives are kept as they are.
+void keepTextReadable(QWidget& widget)
+{
+    constexpr double wcagAA = 4.5;
+    const QColor background = backgroundBehind(widget);
+    if (contrast(widget.palette().color(QPalette::WindowText), background) >= wcagAA)
+        return;
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText,
+                     contrast(black, background) >= contrast(white, background) ? black : white);
+    widget.setPalette(palette);
+}
+
+QString nameFromCaption(const char* caption)
+{
+    QString name = QString::fromUtf8(caption).trimmed();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    return name;
+}
+
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
 } // namespace
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor backgroundBehind(const QWidget& widget)
+{
+    for (const QWidget* w = &widget; w; w = w->parentWidget()) {
+        if (w->autoFillBackground() || w->isWindow())
+            return w->palette().color(w->backgroundRole());
+    }
+    return widget.palette().color(QPalette::Window);
+}
 
 void paint(QWidget& widget, const Colour& background, const Colour& foreground)
 {
@@ -189,15 +259,33 @@ QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> control
         paint(*widget, design.background, design.foreground);
         if (design.toolTip)
             widget->setToolTip(QString::fromUtf8(design.toolTip));
+        if (design.accessibleName)
+            widget->setAccessibleName(QString::fromUtf8(design.accessibleName));
+        const bool captionOnBackground = design.kind == Kind::Label || design.kind == Kind::Frame;
+        if (captionOnBackground && design.foreground.type != Colour::Type::Rgb)
+            keepTextReadable(*widget);
         widgets.insert(widget->objectName(), widget);
         designs.insert(widget->objectName(), &design);
         if (design.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
             tabOrder.emplace_back(design.tabIndex, widget);
     }
+    for (const Control& design : controls) {
+        if (!design.buddy)
+            continue;
+        QWidget* field = widgets.value(QString::fromUtf8(design.buddy));
+        Q_ASSERT_X(field, "makeup::build", "a buddy must be in the table");
+        field->setAccessibleName(nameFromCaption(design.caption));
+        if (auto* label = qobject_cast<QLabel*>(widgets.value(QString::fromUtf8(design.name))))
+            label->setBuddy(field); // the labelled-by relation
+    }
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // A window opens with the focus on the first control in its keyboard
+    // order, as on Windows, not on whichever control was created first.
+    if (!tabOrder.empty())
+        tabOrder.front().second->setFocus();
     return widgets;
 }
 

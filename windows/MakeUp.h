@@ -61,7 +61,12 @@ struct Control {
     double left, top, width, height; // twips
     int tabIndex = -1;               // -1: not in the tab order
     const char* caption = nullptr;   // UTF-8; the initial text of a text box
-    const char* toolTip = nullptr;
+    const char* toolTip = nullptr;   // English; a screen reader reads it as the description
+    // What a screen reader calls a control that no caption or label names.
+    const char* accessibleName = nullptr; // UTF-8
+    // The field that this label's or frame's caption names for a screen
+    // reader, as a label's buddy in a Designer form.
+    const char* buddy = nullptr;
     Font font = {};
     Colour background = {};
     Colour foreground = {};
@@ -90,5 +95,12 @@ QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> control
 
 // Sets a widget's background (filled) and text colours.
 void paint(QWidget& widget, const Colour& background, const Colour& foreground = {});
+
+// WCAG 2's contrast ratio of two colours, from 1 to 21.
+double contrast(const QColor& a, const QColor& b);
+
+// The colour that text on the widget is drawn on: the nearest filled
+// background at or above it.
+QColor backgroundBehind(const QWidget& widget);
 
 } // namespace passgen::makeup

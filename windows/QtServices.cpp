@@ -22,8 +22,13 @@ namespace passgen {
 
 void QtMessageBox::information(std::u16string_view text, std::u16string_view title)
 {
-    QMessageBox::information(m_parent, QString::fromUtf16(title.data(), title.size()),
-                             QString::fromUtf16(text.data(), text.size()));
+    const QString message = QString::fromUtf16(text.data(), text.size());
+    QMessageBox box(QMessageBox::Information, QString::fromUtf16(title.data(), title.size()),
+                    message, QMessageBox::Ok, m_parent);
+    // A screen reader reads the box's description when the box comes up,
+    // as it reads a Windows message box's text.
+    box.setAccessibleDescription(message);
+    box.exec();
 }
 
 void RunMessageBox::information(std::u16string_view text, std::u16string_view title)

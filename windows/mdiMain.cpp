@@ -1,6 +1,7 @@
 #include "mdiMain.h"
 
 #include "MakeUp.h"
+#include "PaneKeys.h"
 #include "Workspace.h"
 #include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
@@ -92,6 +93,7 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
     // rule allows; the area's own minimum would stop it earlier.
     m_area->setMinimumSize(1, 1);
     setCentralWidget(m_area);
+    addPaneKeys(*this, *strip, *m_area);
 
     connect(button("cmdGen"), &QToolButton::clicked, this,
             [this] { bringUp(m_frmMain, generatorPlace.top, generatorPlace.left); });

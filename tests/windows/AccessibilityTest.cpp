@@ -1,0 +1,382 @@
+#include "windows/MakeUp.h"
+#include "windows/QtServices.h"
+#include "windows/mdiMain.h"
+
+#include "tests/generation/Fakes.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace passgen {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The program's frame with both child windows open, as the user sees it.
+class Accessibility : public ::testing::Test {
+protected:
+    Accessibility()
+    {
+        folder =
+            fs::temp_directory_path() / ("passgen-a11y-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder);
+    }
+    ~Accessibility() override
+    {
+        window.reset();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    mdiMain& start(MessageBox& messageBox)
+    {
+        window = std::make_unique<mdiMain>(folder,
+                                           mdiMainServices{messageBox, fakes.clock, fakes.random});
+        window->Load();
+        window->settings().Simbols = u"abcdefgh";
+        window->resize(900, 700);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+    mdiMain& startWithBothWindows()
+    {
+        start(fakes.messageBox);
+        window->button("cmdGen")->click();
+        window->button("cmdSetup")->click();
+        return *window;
+    }
+
+    QWidget* control(const char* form, const char* name) const
+    {
+        QWidget* parent = window.get();
+        if (QString::fromLatin1(form) != "mdiMain")
+            parent = window->findChild<QWidget*>(QString::fromLatin1(form));
+        return parent ? parent->findChild<QWidget*>(QString::fromLatin1(name)) : nullptr;
+    }
+
+    // The pane that holds widget: the toolbar, or a child window.
+    QWidget* pane(QWidget* widget) const
+    {
+        for (QWidget* w = widget; w; w = w->parentWidget()) {
+            if (qobject_cast<QMdiSubWindow*>(w) || w->objectName() == "Picture1")
+                return w;
+        }
+        return nullptr;
+    }
+
+    // Reaches a control by the keyboard as a user would: F6 between the
+    // toolbar and the active child window, Ctrl+F6 to the next child window,
+    // then Tab. Every stop on the way must be a control the user can see
+    // and use.
+    void tabTo(const char* form, const char* name)
+    {
+        QWidget* target = control(form, name);
+        ASSERT_NE(target, nullptr) << name;
+        for (int i = 0; i < 4 && pane(QApplication::focusWidget()) != pane(target); ++i) {
+            const bool toolbar = pane(target)->objectName() == "Picture1";
+            const bool inToolbar = pane(QApplication::focusWidget())->objectName() == "Picture1";
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6,
+                            toolbar != inToolbar ? Qt::NoModifier : Qt::ControlModifier);
+        }
+        for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            const QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr);
+            EXPECT_TRUE(focus->isVisible() && focus->isEnabled())
+                << focus->objectName().toStdString();
+        }
+        ASSERT_EQ(QApplication::focusWidget(), target) << "the keyboard never reached " << name;
+    }
+
+    fs::path folder;
+    testing::FakeGenPassServices fakes;
+    std::unique_ptr<mdiMain> window;
+};
+
+// The interactive controls of a window as a screen reader finds them through
+// QAccessible, not descending into the child windows inside it.
+std::vector<QAccessibleInterface*> interactive(QAccessibleInterface* root)
+{
+    std::vector<QAccessibleInterface*> found;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QAccessibleInterface* child = root->child(i);
+        if (!child || child->state().invisible || qobject_cast<QMdiSubWindow*>(child->object()))
+            continue;
+        if (child->state().focusable)
+            found.push_back(child);
+        const auto below = interactive(child);
+        found.insert(found.end(), below.begin(), below.end());
+    }
+    return found;
+}
+
+struct Expected {
+    const char* name;
+    QAccessible::Role role;
+    const char* description; // the tooltip
+    const char* labelledBy = nullptr;
+};
+
+TEST_F(Accessibility, everyInteractiveControlHasAUniqueNameAndItsRole)
+{
+    startWithBothWindows();
+    const std::map<QString, std::map<QString, Expected>> windows = {
+        {"mdiMain",
+         {{"cmdGen", {"Генерация", QAccessible::Button, "generator"}},
+          {"cmdSetup", {"Установки", QAccessible::Button, "setup"}},
+          {"cmdExit", {"Закрыть", QAccessible::Button, "quit"}}}},
+        {"frmMain",
+         {{"cmdSelAll", {"Выделить всё", QAccessible::Button, "select all"}},
+          {"cmdDelSel", {"Очистить", QAccessible::Button, "clear selected/all"}},
+          {"cmdSelSave", {"Копировать", QAccessible::Button, "copy selected/all in clipboard"}},
+          {"XpB1", {"Добавить в журнал", QAccessible::Button, "put in jurnal"}},
+          {"cmdGen", {"Генерировать", QAccessible::Button, "generate"}},
+          {"txtPass", {"Журнал", QAccessible::EditableText, ""}},
+          {"txtPasswd", {"Пароль", QAccessible::EditableText, ""}}}},
+        {"frmSetup",
+         {{"txtLenPass",
+           {"Кол-во символов в пароле", QAccessible::EditableText, "count of simbol in password",
+            "Label1"}},
+          {"txtNPass",
+           {"Кол-во паролей", QAccessible::EditableText, "count of passwords", "Label2"}},
+          {"txtIskl",
+           {"Список исключений (символы, запрещенные в пароле)", QAccessible::EditableText,
+            "excluds", "fr4"}},
+          {"txtSim",
+           {"Набор символов, используемых для генерации пароля", QAccessible::EditableText,
+            "simbols", "fr2"}}}},
+    };
+    for (const auto& [form, controls] : windows) {
+        QWidget* root = form == "mdiMain" ? window.get() : window->findChild<QWidget*>(form);
+        ASSERT_NE(root, nullptr) << form.toStdString();
+        std::map<QString, int> names;
+        for (QAccessibleInterface* item :
+             interactive(QAccessible::queryAccessibleInterface(root))) {
+            const QString objectName = item->object()->objectName();
+            const QString name = item->text(QAccessible::Name);
+            SCOPED_TRACE(form.toStdString() + "/" + objectName.toStdString());
+            EXPECT_FALSE(name.isEmpty());
+            ++names[name];
+            const auto row = controls.find(objectName);
+            ASSERT_NE(row, controls.end()) << "not in the table: " << name.toStdString();
+            const Expected& expected = row->second;
+            EXPECT_EQ(name.toStdString(), expected.name);
+            EXPECT_EQ(item->role(), expected.role);
+            EXPECT_EQ(item->text(QAccessible::Description).toStdString(), expected.description);
+            if (expected.labelledBy) {
+                QStringList labels;
+                for (const auto& [label, relation] : item->relations(QAccessible::Label))
+                    labels << label->object()->objectName();
+                EXPECT_TRUE(labels.contains(expected.labelledBy)) << labels.join(',').toStdString();
+            }
+        }
+        for (const auto& [name, count] : names)
+            EXPECT_EQ(count, 1) << form.toStdString() << ": " << name.toStdString();
+        for (const auto& [objectName, expected] : controls) {
+            EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                                    [&](const auto& n) { return n.first == expected.name; }))
+                << form.toStdString() << ": " << objectName.toStdString() << " not reachable";
+        }
+    }
+}
+
+// The palettes a user may run under. The dark and high-contrast ones are
+// those of the usual dark theme and of Windows' "High Contrast Black".
+QPalette themePalette(const std::string& theme)
+{
+    QPalette palette = QApplication::style()->standardPalette();
+    if (theme == "light")
+        return palette;
+    const bool dark = theme == "dark";
+    const QColor window = dark ? QColor(53, 53, 53) : QColor(Qt::black);
+    const QColor base = dark ? QColor(35, 35, 35) : QColor(Qt::black);
+    const QColor text = dark ? QColor(230, 230, 230) : QColor(Qt::white);
+    for (const auto& [role, colour] :
+         {std::pair{QPalette::Window, window},
+          {QPalette::WindowText, text},
+          {QPalette::Base, base},
+          {QPalette::AlternateBase, window},
+          {QPalette::Text, text},
+          {QPalette::Button, window},
+          {QPalette::ButtonText, text},
+          {QPalette::Dark, window},
+          {QPalette::Highlight, dark ? QColor(42, 130, 218) : QColor(0, 255, 255)},
+          {QPalette::HighlightedText, QColor(Qt::black)}})
+        palette.setColor(role, colour);
+    return palette;
+}
+
+struct TextOnBackground {
+    QString name;
+    QColor text;
+    QColor background;
+};
+
+// Each text that the windows draw, with the colour it is drawn in and the
+// colour it is drawn on.
+std::vector<TextOnBackground> texts(const QWidget& root)
+{
+    std::vector<TextOnBackground> found;
+    for (const QWidget* widget : root.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        const QPalette& palette = widget->palette();
+        const QString name = widget->objectName();
+        if (qobject_cast<const QLabel*>(widget) ||
+            (qobject_cast<const QGroupBox*>(widget) &&
+             !static_cast<const QGroupBox*>(widget)->title().isEmpty()))
+            found.push_back(
+                {name, palette.color(QPalette::WindowText), makeup::backgroundBehind(*widget)});
+        else if (qobject_cast<const QLineEdit*>(widget) ||
+                 qobject_cast<const QPlainTextEdit*>(widget))
+            found.push_back({name, palette.color(QPalette::Text), palette.color(QPalette::Base)});
+        else if (qobject_cast<const QAbstractButton*>(widget) &&
+                 !static_cast<const QAbstractButton*>(widget)->text().isEmpty())
+            found.push_back(
+                {name, palette.color(QPalette::ButtonText), palette.color(QPalette::Button)});
+    }
+    return found;
+}
+
+class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<std::string> {
+protected:
+    ThemeContrast() : m_saved(QApplication::palette())
+    {
+        QApplication::setPalette(themePalette(GetParam()));
+    }
+    ~ThemeContrast() override
+    {
+        window.reset();
+        QApplication::setPalette(m_saved);
+    }
+
+private:
+    QPalette m_saved;
+};
+
+TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
+{
+    startWithBothWindows();
+    // The settings window's green caption keeps the colour that the make-up
+    // gives it, though on the fixed light grey that stays below the goal.
+    const QColor tableGreen(0, 128, 0);
+    const std::vector<TextOnBackground> found = texts(*window);
+    EXPECT_GE(found.size(), 14u);
+    for (const TextOnBackground& text : found) {
+        SCOPED_TRACE(text.name.toStdString());
+        if (text.name == "fr2") {
+            EXPECT_EQ(text.text, tableGreen);
+            continue;
+        }
+        EXPECT_GE(makeup::contrast(text.text, text.background), 4.5)
+            << text.text.name().toStdString() << " on " << text.background.name().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast, ::testing::Values("light", "dark", "highContrast"));
+
+struct KeyPress {
+    const char* form;
+    const char* button;
+    Qt::Key key;
+};
+
+TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
+{
+    // Each row is pressed from the keyboard alone, reached by Tab.
+    const KeyPress rows[] = {
+        {"mdiMain", "cmdGen", Qt::Key_Return},    {"mdiMain", "cmdSetup", Qt::Key_Space},
+        {"frmMain", "cmdGen", Qt::Key_Return},    {"frmMain", "cmdGen", Qt::Key_Enter},
+        {"frmMain", "cmdGen", Qt::Key_Space},     {"frmMain", "XpB1", Qt::Key_Return},
+        {"frmMain", "cmdSelAll", Qt::Key_Return}, {"frmMain", "cmdSelSave", Qt::Key_Space},
+        {"frmMain", "cmdDelSel", Qt::Key_Enter},
+    };
+    start(fakes.messageBox);
+    window->button("cmdExit")->setFocus();
+    for (const KeyPress& row : rows) {
+        SCOPED_TRACE(std::string(row.form) + "/" + row.button + " key " + std::to_string(row.key));
+        tabTo(row.form, row.button);
+        auto* button = qobject_cast<QAbstractButton*>(control(row.form, row.button));
+        int clicks = 0;
+        const auto counter = QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
+        QTest::keyClick(button, row.key);
+        QObject::disconnect(counter);
+        EXPECT_EQ(clicks, 1);
+    }
+}
+
+TEST_F(Accessibility, keyboardAloneGeneratesSelectsCopiesAndClears)
+{
+    start(fakes.messageBox);
+    window->settings().NPass = 3;
+    window->button("cmdExit")->setFocus();
+    tabTo("mdiMain", "cmdGen");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // The first control in the window's keyboard order.
+    EXPECT_EQ(QApplication::focusWidget(), window->generatorWindow().get().txtPasswd());
+    tabTo("frmMain", "cmdGen");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    const QString journal = window->generatorWindow().get().txtPass()->toPlainText();
+    ASSERT_EQ(journal.split('\n').size(), 3);
+
+    tabTo("frmMain", "cmdSelAll");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    tabTo("frmMain", "cmdSelSave");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // Whether the copy keeps CR LF is the generator window's test; Qt's
+    // Windows clipboard hands it back with LF.
+    EXPECT_EQ(QApplication::clipboard()->text().replace("\r\n", "\n"), journal);
+    tabTo("frmMain", "cmdDelSel");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(window->generatorWindow().get().txtPass()->toPlainText().isEmpty());
+}
+
+TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
+{
+    QtMessageBox messageBox;
+    start(messageBox);
+    window->settings().Simbols.clear();
+    window->button("cmdGen")->click();
+    tabTo("frmMain", "cmdGen");
+    QString heard;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        heard = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(heard, "Нет символов для генерации пароля");
+    ASSERT_TRUE(window->setupWindow().isLoaded());
+    // The settings window that the generator brought up, where the missing
+    // symbols are typed.
+    // The window system gives the frame back its activation, as Windows
+    // does for the owner of a message box; offscreen it has to be asked.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window->setupWindow().loaded()->isAncestorOf(QApplication::focusWidget()); }));
+}
+
+} // namespace
+} // namespace passgen

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Starts passgen as a screen reader finds it on Linux and reads its tree off
+# the accessibility bus: its own X display (Xvfb), a session bus, the AT-SPI
+# bus and the program with accessibility always on. Needs xvfb, dbus-x11,
+# at-spi2-core and python3-pyatspi.
+#   atspi-test.sh PASSGEN [check|dump] [AT-SPI-BUS-LAUNCHER]
+set -euo pipefail
+passgen=$(realpath "$1")
+mode=${2:-check}
+bus_launcher=${3:-/usr/libexec/at-spi-bus-launcher}
+here=$(dirname "$(realpath "$0")")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+    if [ -n "${DBUS_SESSION_BUS_PID:-}" ]; then
+        kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A copy of its own: the program keeps its settings files beside itself, and
+# with none there the symbol set is empty, which the message-box check needs.
+cp "$passgen" "$work/passgen"
+
+eval "$(dbus-launch --sh-syntax)"
+"$bus_launcher" --launch-immediately >"$work/atspi.log" 2>&1 &
+pids+=($!)
+
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+unset QT_QPA_PLATFORMTHEME
+
+# Other Xvfb servers on the machine may come and go while this one starts; a
+# display that the program cannot connect to is given up for another one.
+started=false
+for _ in 1 2 3 4 5; do
+    exec {displayfd}<> <(:)
+    Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    read -r -t 20 display <&"$displayfd" || display=
+    exec {displayfd}<&-
+    if [ -n "$display" ]; then
+        export DISPLAY=":$display"
+        "$work/passgen" >"$work/passgen.log" 2>&1 &
+        program=$!
+        sleep 2
+        if kill -0 "$program" 2>/dev/null; then
+            pids+=("$xvfb" "$program")
+            started=true
+            break
+        fi
+    fi
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+done
+if ! $started; then
+    echo "atspi-test: passgen could not be started on an Xvfb display" >&2
+    cat "$work/xvfb.log" "$work/passgen.log" >&2
+    exit 1
+fi
+
+status=0
+timeout 120 /usr/bin/python3 "$here/atspi_tree.py" "$mode" || status=$?
+if [ "$status" -ne 0 ]; then
+    for log in xvfb atspi passgen; do
+        echo "--- $log's output:" >&2
+        cat "$work/$log.log" >&2
+    done
+fi
+exit "$status"
