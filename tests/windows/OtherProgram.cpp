@@ -118,4 +118,24 @@ void offerPrimaryFromOtherProgram(const QString& text)
           text.toUtf8());
 }
 
+#ifdef Q_OS_WIN
+ClipboardHeldOpen::ClipboardHeldOpen()
+{
+    std::promise<void> opened;
+    m_holder = std::thread([&opened, released = m_release.get_future()] {
+        OpenClipboard(nullptr);
+        opened.set_value();
+        released.wait();
+        CloseClipboard();
+    });
+    opened.get_future().wait();
+}
+
+ClipboardHeldOpen::~ClipboardHeldOpen()
+{
+    m_release.set_value();
+    m_holder.join();
+}
+#endif
+
 } // namespace passgen::testing

@@ -6,6 +6,11 @@
 
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <future>
+#include <thread>
+#endif
+
 // The clipboard as another program reads it: under Windows through the
 // system's clipboard calls, on X11 through xclip, a program of its own, while
 // this one answers its requests. On other platforms (Qt's offscreen one) only
@@ -26,5 +31,22 @@ std::optional<QString> primaryAsOthersSee();
 
 // Makes another program hold the PRIMARY selection with text.
 void offerPrimaryFromOtherProgram(const QString& text);
+
+#ifdef Q_OS_WIN
+// Another program holding the Windows clipboard open for as long as this
+// lives, as a clipboard manager or remote desktop may: nothing can be put on
+// the clipboard meanwhile.
+class ClipboardHeldOpen final {
+public:
+    ClipboardHeldOpen();
+    ~ClipboardHeldOpen();
+    ClipboardHeldOpen(const ClipboardHeldOpen&) = delete;
+    ClipboardHeldOpen& operator=(const ClipboardHeldOpen&) = delete;
+
+private:
+    std::promise<void> m_release;
+    std::thread m_holder;
+};
+#endif
 
 } // namespace passgen::testing

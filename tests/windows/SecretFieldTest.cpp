@@ -20,13 +20,6 @@
 #include <optional>
 #include <ostream>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <future>
-#include <thread>
-#endif
-
 namespace passgen {
 namespace {
 
@@ -256,18 +249,10 @@ TEST_F(SecretFields, pressInTheJournalsSelectionStartsANewOneInsteadOfADrag)
 // leaves the password where it was instead of losing it.
 TEST_F(SecretFields, cutWhileAnotherProgramHoldsTheClipboardKeepsThePassword)
 {
-    std::promise<void> opened;
-    std::promise<void> release;
-    std::thread holder([&] {
-        OpenClipboard(nullptr);
-        opened.set_value();
-        release.get_future().wait();
-        CloseClipboard();
-    });
-    opened.get_future().wait();
-    QTest::keyClick(&field(Field::Password), Qt::Key_X, Qt::ControlModifier);
-    release.set_value();
-    holder.join();
+    {
+        const testing::ClipboardHeldOpen heldByAnotherProgram;
+        QTest::keyClick(&field(Field::Password), Qt::Key_X, Qt::ControlModifier);
+    }
     EXPECT_EQ(text(Field::Password), "ab Kx7#q");
 }
 #endif

@@ -1,6 +1,7 @@
 #include "storage/SettingsFile.h"
 #include "tests/FileBytes.h"
 #include "tests/generation/Fakes.h"
+#include "tests/windows/OtherProgram.h"
 #include "tests/windows/QuitRun.h"
 
 #include <QPlainTextEdit>
@@ -11,8 +12,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <future>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -64,18 +63,10 @@ const Moment moments[] = {
          frmMain& generator = *window.generatorWindow().loaded();
          generator.txtPass()->setPlainText("p1");
          // Another program holds the clipboard open: nothing can be copied.
-         std::promise<void> opened;
-         std::promise<void> release;
-         std::thread holder([&] {
-             OpenClipboard(nullptr);
-             opened.set_value();
-             release.get_future().wait();
-             CloseClipboard();
-         });
-         opened.get_future().wait();
-         click(generator.button("cmdSelSave"));
-         release.set_value();
-         holder.join();
+         {
+             const testing::ClipboardHeldOpen heldByAnotherProgram;
+             click(generator.button("cmdSelSave"));
+         }
      },
      "ab\r\ncd\r\n"},
 };

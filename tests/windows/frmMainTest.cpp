@@ -19,13 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <future>
-#include <thread>
-#endif
-
 namespace passgen {
 namespace {
 
@@ -300,18 +293,10 @@ TEST_F(GeneratorWindow, reopenedWindowStartsEmpty)
 TEST_F(GeneratorWindow, clipboardHeldByAnotherProgramIsReported)
 {
     open().txtPass()->setPlainText("p1");
-    std::promise<void> opened;
-    std::promise<void> release;
-    std::thread holder([&] {
-        OpenClipboard(nullptr);
-        opened.set_value();
-        release.get_future().wait();
-        CloseClipboard();
-    });
-    opened.get_future().wait();
-    click("cmdSelSave");
-    release.set_value();
-    holder.join();
+    {
+        const testing::ClipboardHeldOpen heldByAnotherProgram;
+        click("cmdSelSave");
+    }
     ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
     EXPECT_EQ(fakes.messageBox.titles[0], u"Генератор");
     EXPECT_NE(clipboardText(), "p1");
