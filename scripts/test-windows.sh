@@ -15,6 +15,14 @@ fi
 
 step() { echo "test-windows.sh: $1 took $((SECONDS - $2)) s" >&2; }
 
+# The Qt script finds itself, and so its cache, also when started by a
+# relative path from another folder.
+if [ "$(cd scripts && bash ../scripts/build-qt-windows.sh --print-prefix)" != \
+    "$(bash scripts/build-qt-windows.sh --print-prefix)" ]; then
+    echo "test-windows.sh: build-qt-windows.sh started from another folder names another Qt" >&2
+    exit 1
+fi
+
 started=$SECONDS
 bash scripts/configure-windows.sh
 cmake --build build-windows --parallel "$jobs"
