@@ -115,7 +115,7 @@ while kill -0 "$builder" 2>/dev/null; do
     sleep 30 &
     wait $! || true
     if kill -0 "$builder" 2>/dev/null; then
-        steps=$(tail -c 4096 "$work/build.log" | grep -o '^\[[0-9]*/[0-9]*\]' | tail -n 1 | tr -d '[]' || true)
+        steps=$(grep -o '^\[[0-9]*/[0-9]*\]' "$work/build.log" | tail -n 1 | tr -d '[]' || true)
         echo "build-qt-windows.sh: ${steps:-0/?} steps done after $((SECONDS - started)) s" >&2
     fi
 done
