@@ -3,6 +3,9 @@
 # all, run here as on a Russian Windows. start_wine_session sets WINEPREFIX,
 # DISPLAY and WINE; stop_wine_session ends both and removes the prefix.
 
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
 start_wine_session() {
     WINEPREFIX=$(mktemp -d)
     export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -11,20 +14,7 @@ start_wine_session() {
     # gives 1251.
     export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 
-    # Xvfb picks a free display itself and writes its number when ready.
-    local ready="$WINEPREFIX/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local waited=0
-    until [ -s "$ready" ]; do
-        if ! kill -0 "$XVFB_PID" 2>/dev/null || [ "$waited" -ge 300 ]; then
-            echo "wine-session.sh: Xvfb did not start" >&2
-            return 1
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    export DISPLAY=":$(head -n 1 "$ready")"
+    start_xvfb || return 1
 
     "$WINE" wineboot --init >/dev/null 2>&1
     wineserver -w
@@ -60,8 +50,5 @@ stop_wine_session() {
         wineserver -k 2>/dev/null || true
         rm -rf "$WINEPREFIX"
     fi
-    if [ -n "${XVFB_PID:-}" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    stop_xvfb
 }

@@ -9,6 +9,8 @@ passgen=$(realpath "$1")
 mode=${2:-check}
 bus_launcher=${3:-/usr/libexec/at-spi-bus-launcher}
 here=$(dirname "$(realpath "$0")")
+# shellcheck source=scripts/xvfb.sh
+source "$here/../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -20,6 +22,7 @@ cleanup() {
     if [ -n "${DBUS_SESSION_BUS_PID:-}" ]; then
         kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
     fi
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,24 +42,17 @@ unset QT_QPA_PLATFORMTHEME
 # display that the program cannot connect to is given up for another one.
 started=false
 for _ in 1 2 3 4 5; do
-    exec {displayfd}<> <(:)
-    Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb=$!
-    read -r -t 20 display <&"$displayfd" || display=
-    exec {displayfd}<&-
-    if [ -n "$display" ]; then
-        export DISPLAY=":$display"
+    if start_xvfb "$work/xvfb.log"; then
         "$work/passgen" >"$work/passgen.log" 2>&1 &
         program=$!
         sleep 2
         if kill -0 "$program" 2>/dev/null; then
-            pids+=("$xvfb" "$program")
+            pids+=("$program")
             started=true
             break
         fi
     fi
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
+    stop_xvfb
 done
 if ! $started; then
     echo "atspi-test: passgen could not be started on an Xvfb display" >&2

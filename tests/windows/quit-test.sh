@@ -11,20 +11,18 @@ for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "quit-test: no $tool, skipped"; exit 77; }
 done
 
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 work=$(mktemp -d)
 cleanup() {
     [[ -n ${app:-} ]] && kill -KILL "$app" 2>/dev/null
-    [[ -n ${xvfb:-} ]] && kill "$xvfb" 2>/dev/null
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "quit-test: Xvfb did not start"; exit 1; }
-export DISPLAY=:$(<"$work/display") QT_QPA_PLATFORM=xcb
+start_xvfb || exit 1
+export QT_QPA_PLATFORM=xcb
 
 waitFor() { # name: prints the first window of the program with that exact name
     for _ in $(seq 100); do

@@ -12,22 +12,11 @@ for tool in Xvfb xclip; do
     fi
 done
 
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 work=$(mktemp -d)
-xvfb=
-trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf -- "$work"' EXIT
-
-# Xvfb picks a free display itself and writes its number when ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-waited=0
-until [ -s "$work/display" ]; do
-    if ! kill -0 "$xvfb" 2>/dev/null || [ "$waited" -ge 300 ]; then
-        echo "x11-test.sh: Xvfb did not start" >&2
-        exit 1
-    fi
-    sleep 0.1
-    waited=$((waited + 1))
-done
+trap 'stop_xvfb; rm -rf -- "$work"' EXIT
+start_xvfb
 
 # A background xclip still holding a selection ends with the display.
-DISPLAY=":$(head -n 1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$@"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$@"

@@ -1,0 +1,33 @@
+# Sourced by the scripts and tests that need an X display of their own.
+# start_xvfb [LOG] starts Xvfb on a display it picks itself (-displayfd, so
+# no clash with other servers), waits until it takes clients, exports
+# DISPLAY and sets XVFB_PID; the server's output goes to LOG or nowhere.
+# stop_xvfb ends it.
+
+start_xvfb() {
+    local log=${1:-/dev/null} ready
+    ready=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >"$log" 2>&1 &
+    XVFB_PID=$!
+    local waited=0
+    until [ -s "$ready" ]; do
+        if ! kill -0 "$XVFB_PID" 2>/dev/null || [ "$waited" -ge 300 ]; then
+            rm -f "$ready"
+            echo "xvfb.sh: Xvfb did not start" >&2
+            return 1
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    DISPLAY=":$(head -n 1 "$ready")"
+    export DISPLAY
+    rm -f "$ready"
+}
+
+stop_xvfb() {
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
+}
