@@ -15,6 +15,7 @@
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -250,14 +251,35 @@ TEST(LoadFile, lineEndSplitAcrossReads)
     EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services).text, u"ab\r\ncd");
 }
 
-TEST(SaveFile, replacesAnExistingFileWhole)
+TEST(SaveFile, replacesAnExistingFileWholeKeepingItsPermissions)
+{
+    using enum fs::perms;
+    for (const fs::perms kept : {owner_read | owner_write, owner_read | owner_write | group_read}) {
+        TempFolder folder;
+        SaveFile(u"a much longer symbol set than the next one", folder.file("simbols"));
+        fs::permissions(folder.file("simbols"), kept);
+        SaveFile(u"xy", folder.file("simbols"));
+        EXPECT_EQ(readBytes(folder.file("simbols")), "xy\r\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()),
+                  1);
+#ifndef _WIN32 // where files have no such permissions
+        EXPECT_EQ(fs::status(folder.file("simbols")).permissions(), kept);
+#endif
+    }
+}
+
+#ifndef _WIN32
+TEST(SaveFile, newFileGetsWhatAnyNewFileGets)
 {
     TempFolder folder;
-    SaveFile(u"a much longer symbol set than the next one", folder.file("simbols"));
-    SaveFile(u"xy", folder.file("simbols"));
-    EXPECT_EQ(readBytes(folder.file("simbols")), "xy\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const char* name : {"simbols", "excluds"}) {
+        SaveFile(u"new", folder.file(name));
+        EXPECT_EQ(fs::status(folder.file(name)).permissions(), fs::perms(0666 & ~mask)) << name;
+    }
 }
+#endif
 
 TEST(SaveFile, failureNamesTheFileLeavesItIntactAndNoTemporary)
 {
