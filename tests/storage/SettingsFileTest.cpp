@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -268,19 +269,6 @@ TEST(SaveFile, replacesAnExistingFileWholeKeepingItsPermissions)
     }
 }
 
-#ifndef _WIN32
-TEST(SaveFile, newFileGetsWhatAnyNewFileGets)
-{
-    TempFolder folder;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    for (const char* name : {"simbols", "excluds"}) {
-        SaveFile(u"new", folder.file(name));
-        EXPECT_EQ(fs::status(folder.file(name)).permissions(), fs::perms(0666 & ~mask)) << name;
-    }
-}
-#endif
-
 TEST(SaveFile, failureNamesTheFileLeavesItIntactAndNoTemporary)
 {
     struct Case {
@@ -345,6 +333,16 @@ std::vector<std::string> namesIn(const fs::path& folder)
     return names;
 }
 
+TEST(SaveFile, newFileGetsWhatAnyNewFileGets)
+{
+    TempFolder folder;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const char* name : {"simbols", "excluds"}) {
+        SaveFile(u"new", folder.file(name));
+        EXPECT_EQ(fs::status(folder.file(name)).permissions(), fs::perms(0666 & ~mask)) << name;
+    }
+}
 TEST(SaveFile, writesThroughASymbolicLinkWhichStaysALink)
 {
     struct Case {
@@ -405,57 +403,15 @@ TEST(SaveFile, removesTemporariesOfProcessesThatAreGone)
     EXPECT_EQ(namesIn(folder.path()), expected);
 }
 
-#ifndef __SANITIZE_ADDRESS__ // which needs more address space than the limit below leaves
-TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
+// Saves text to path in a child process once prepare has run there. Gives 0
+// for success, 1 for a StorageError naming path, 2 for anything else, or the
+// status prepare ended the child with.
+int saveInChild(const std::u16string& text, const fs::path& path,
+                const std::function<void()>& prepare)
 {
-    TempFolder folder;
-    const fs::path path = folder.file("simbols");
-    writeBytes(path, "old\r\n");
     const pid_t child = ::fork();
     if (child == 0) {
-        // Memory runs out while the set is converted: the address space is
-        // limited to what the child holds now and less than the set's bytes.
-        const std::u16string set(64u << 20, u'a');
-        std::ifstream statm("/proc/self/statm");
-        std::size_t pages = 0;
-        statm >> pages;
-        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32u << 20);
-        const rlimit space{limit, limit};
-        ::setrlimit(RLIMIT_AS, &space);
-        try {
-            SaveFile(set, path);
-            ::_exit(0);
-        } catch (const StorageError& error) {
-            ::_exit(error.path() == path ? 1 : 2);
-        } catch (...) {
-            ::_exit(3);
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(readBytes(path), "old\r\n");
-}
-#endif
-
-// Saves text to path in a child process that may not create files in the
-// folder: as root, the child becomes the unprivileged user 65534, for whom
-// the folder is not writable; otherwise the folder is made read-only. Gives 0
-// for success, 1 for a StorageError naming path, 2 for anything else.
-int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
-{
-    const fs::path folder = path.parent_path();
-    const bool root = ::geteuid() == 0;
-    if (!root) {
-        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (root &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            ::_exit(3);
-        }
+        prepare();
         try {
             SaveFile(text, path);
             ::_exit(0);
@@ -467,10 +423,55 @@ int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 3) << "cannot drop privileges";
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+#ifndef __SANITIZE_ADDRESS__ // which needs more address space than the limit below leaves
+TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
+{
+    TempFolder folder;
+    const fs::path path = folder.file("simbols");
+    writeBytes(path, "old\r\n");
+    const std::u16string set(64u << 20, u'a');
+    // Memory runs out while the set is converted: the address space is
+    // limited to what the child holds now and less than the set's bytes.
+    EXPECT_EQ(saveInChild(set, path,
+                          [] {
+                              std::ifstream statm("/proc/self/statm");
+                              std::size_t pages = 0;
+                              statm >> pages;
+                              const rlim_t limit =
+                                  pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
+                                  (32u << 20);
+                              const rlimit space{limit, limit};
+                              ::setrlimit(RLIMIT_AS, &space);
+                          }),
+              1);
+    EXPECT_EQ(readBytes(path), "old\r\n");
+}
+#endif
+
+// Saves text to path in a child process that may not create files in the
+// folder: as root, the child becomes the unprivileged user 65534, for whom
+// the folder is not writable; otherwise the folder is made read-only. Gives
+// what saveInChild gives.
+int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
+{
+    const fs::path folder = path.parent_path();
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    const int status = saveInChild(text, path, [root] {
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+    });
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_NE(status, 3) << "cannot drop privileges";
+    return status;
 }
 
 TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
