@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# The real program, asked to quit by SIGTERM while one of its message boxes is
-# open or while it still reads its settings, must close the box and end with
-# the status and files the README promises: during "Нет символов для генерации
-# пароля" both sets are saved and the status is 0; during the message that a
-# settings file cannot be read at start nothing is written and the status is
-# 1; while a large set is read, the load ends, the program ends without
-# showing its frame, the set is saved as read and the status is 0. Needs Xvfb
-# and xdotool to click, and python3 to hold the file back; skips (status 77)
-# without them.
+# The real program, asked to quit by SIGTERM, must close any message box and
+# end with the status and files the README promises: during "Нет символов
+# для генерации пароля" both sets are saved and the status is 0; when excluds
+# cannot be written, simbols is saved and the status is 1; during the message
+# that a settings file cannot be read at start nothing is written and the
+# status is 1; while a large set is read, the program ends without showing
+# its frame, the set saved as read and the status 0. Needs Xvfb and xdotool
+# to click, and python3 to hold the file back; skips (status 77) without them.
 set -uo pipefail
 program=$1
 for tool in Xvfb xdotool python3; do
@@ -86,6 +85,12 @@ quitAt emptySet 0
 for file in simbols excluds; do
     [[ $(bytes "$file") == '\r\n' ]] || { echo "quit-test emptySet: $file not saved as CR LF"; fail=1; }
 done
+
+# excluds leads into a folder that does not exist: it cannot be written.
+setUp() { ln -s "$work/gone/excluds" "$work/folder/excluds"; }
+steps() { wait_until 30 windowOf "Генератор паролей" >/dev/null; }
+quitAt writeFails 1
+[[ $(bytes simbols) == '\r\n' ]] || { echo "quit-test writeFails: simbols not saved"; fail=1; }
 
 # A link that leads to itself is found but cannot be opened.
 setUp() { ln -s simbols "$work/folder/simbols"; }
