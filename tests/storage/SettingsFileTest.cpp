@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -403,28 +404,45 @@ TEST(SaveFile, removesTemporariesOfProcessesThatAreGone)
     EXPECT_EQ(namesIn(folder.path()), expected);
 }
 
-// Saves text to path in a child process once prepare has run there. Gives 0
-// for success, 1 for a StorageError naming path, 2 for anything else, or the
-// status prepare ended the child with.
-int saveInChild(const std::u16string& text, const fs::path& path,
-                const std::function<void()>& prepare)
+struct SavedInChild {
+    int status;         // 0 saved, 1 a StorageError naming the path, 2 anything else
+    std::string reason; // the StorageError's
+};
+
+// Saves text to path in a child process once prepare has run there, which
+// may also end the child with a status of its own.
+SavedInChild saveInChild(const std::u16string& text, const fs::path& path,
+                         const std::function<void()>& prepare)
 {
+    int reason[2];
+    EXPECT_EQ(::pipe(reason), 0);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::close(reason[0]);
         prepare();
         try {
             SaveFile(text, path);
             ::_exit(0);
         } catch (const StorageError& error) {
+            [[maybe_unused]] const auto written =
+                ::write(reason[1], error.reason().data(), error.reason().size());
             ::_exit(error.path() == path ? 1 : 2);
         } catch (...) {
             ::_exit(2);
         }
     }
+    ::close(reason[1]);
+    SavedInChild saved{-1, {}};
+    char buffer[256];
+    for (ssize_t size = 0; (size = ::read(reason[0], buffer, sizeof buffer)) > 0;) {
+        saved.reason.append(buffer, static_cast<std::size_t>(size));
+    }
+    ::close(reason[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    saved.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return saved;
 }
 
 #ifndef __SANITIZE_ADDRESS__ // which needs more address space than the limit below leaves
@@ -436,42 +454,39 @@ TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
     const std::u16string set(64u << 20, u'a');
     // Memory runs out while the set is converted: the address space is
     // limited to what the child holds now and less than the set's bytes.
-    EXPECT_EQ(saveInChild(set, path,
-                          [] {
-                              std::ifstream statm("/proc/self/statm");
-                              std::size_t pages = 0;
-                              statm >> pages;
-                              const rlim_t limit =
-                                  pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
-                                  (32u << 20);
-                              const rlimit space{limit, limit};
-                              ::setrlimit(RLIMIT_AS, &space);
-                          }),
-              1);
+    const SavedInChild saved = saveInChild(set, path, [] {
+        std::ifstream statm("/proc/self/statm");
+        std::size_t pages = 0;
+        statm >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32u << 20);
+        const rlimit space{limit, limit};
+        ::setrlimit(RLIMIT_AS, &space);
+    });
+    EXPECT_EQ(saved.status, 1);
+    EXPECT_EQ(saved.reason, std::bad_alloc().what());
     EXPECT_EQ(readBytes(path), "old\r\n");
 }
 #endif
 
 // Saves text to path in a child process that may not create files in the
 // folder: as root, the child becomes the unprivileged user 65534, for whom
-// the folder is not writable; otherwise the folder is made read-only. Gives
-// what saveInChild gives.
-int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
+// the folder is not writable; otherwise the folder is made read-only.
+SavedInChild saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
 {
     const fs::path folder = path.parent_path();
     const bool root = ::geteuid() == 0;
     if (!root) {
         fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
     }
-    const int status = saveInChild(text, path, [root] {
+    const SavedInChild saved = saveInChild(text, path, [root] {
         if (root &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             ::_exit(3);
         }
     });
     fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_NE(status, 3) << "cannot drop privileges";
-    return status;
+    EXPECT_NE(saved.status, 3) << "cannot drop privileges";
+    return saved;
 }
 
 TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
@@ -484,15 +499,17 @@ TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(simbols.c_str(), 65534, 65534), 0);
     }
-    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols), 0);
+    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols).status, 0);
     EXPECT_EQ(readBytes(simbols), "short\r\n");
     EXPECT_EQ(fs::status(simbols).permissions(), fs::perms::owner_read | fs::perms::owner_write |
                                                      fs::perms::group_read |
                                                      fs::perms::others_read);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 
-    // A missing file cannot be made there either: the error names it.
-    EXPECT_EQ(saveWhereNoFileCanBeMade(u"new", folder.file("excluds")), 1);
+    // A missing file cannot be made there either: the error names it and why.
+    const SavedInChild missing = saveWhereNoFileCanBeMade(u"new", folder.file("excluds"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.reason, std::strerror(EACCES));
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 }
 #endif
