@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building passgen needs on Debian or Ubuntu. With --tests also
-# what its tests and benchmarks need; with --windows only the Windows leg's:
+# what its tests and benchmarks need, with --coverage that and gcovr for
+# scripts/coverage.sh; with --windows only the Windows leg's:
 # the cross-compiler, what building Qt for Windows needs (the host's Qt tools
 # of the same version, Ninja), GoogleTest sources, Wine and Xvfb. Runs
 # apt-get as root, through sudo when started by another user.
@@ -23,7 +24,7 @@ case "${1:-}" in
         # "Courier New", Liberation Sans and DejaVu Sans serve "Tahoma" and "Verdana".
         fonts-liberation fonts-dejavu-core
     )
-    if [ "${1:-}" = "--tests" ]; then
+    if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--coverage" ]; then
         packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev python3)
         # The validators of the desktop entry and the metainfo.
         packages+=(desktop-file-utils appstream)
@@ -37,6 +38,9 @@ case "${1:-}" in
         # A display and clicks for the program itself, asked to quit while a
         # message box is open.
         packages+=(xdotool)
+    fi
+    if [ "${1:-}" = "--coverage" ]; then
+        packages+=(gcovr)
     fi
     ;;
 esac

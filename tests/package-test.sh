@@ -1,6 +1,10 @@
 # Sourced by the tests of the release packages: a temporary folder removed
 # at the end, with the program started from it killed if it is still
-# running (its process id in pid), fail, and unpack_package.
+# running (its process id in pid), fail, unpack_package, and wait_until
+# (scripts/wait.sh).
+
+# shellcheck source=scripts/wait.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wait.sh"
 
 work=$(mktemp -d)
 pid=

@@ -17,18 +17,18 @@ done
 printf 'abc\r\n' >"$folder/simbols"
 QT_QPA_PLATFORM=offscreen "$folder/passgen" &
 pid=$!
-# Ready for SIGTERM once it catches it; before, the signal would kill it unsaved.
+# Ready for SIGTERM once it catches it; before, the signal would kill it
+# unsaved. Until it has become the program, the shell that starts it catches
+# SIGTERM too.
 catches_term() {
     local caught
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = passgen ] || return 1
     caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || return 1
     [ -n "$caught" ] && (((16#$caught >> 14) & 1))
 }
-for _ in $(seq 300); do
-    catches_term && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended at start"
-    sleep 0.1
-done
-catches_term || fail "the program did not get ready for SIGTERM within 30 s"
+ready_or_gone() { catches_term || ! kill -0 "$pid" 2>/dev/null; }
+wait_until 30 ready_or_gone || fail "the program did not get ready for SIGTERM within 30 s"
+catches_term || fail "the program ended at start"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?

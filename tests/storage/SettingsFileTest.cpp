@@ -7,14 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -250,13 +253,21 @@ TEST(LoadFile, lineEndSplitAcrossReads)
     EXPECT_EQ(readSettings(reader, LoadMode::KeepLineBreaks, recorder.services).text, u"ab\r\ncd");
 }
 
-TEST(SaveFile, replacesAnExistingFileWhole)
+TEST(SaveFile, replacesAnExistingFileWholeKeepingItsPermissions)
 {
-    TempFolder folder;
-    SaveFile(u"a much longer symbol set than the next one", folder.file("simbols"));
-    SaveFile(u"xy", folder.file("simbols"));
-    EXPECT_EQ(readBytes(folder.file("simbols")), "xy\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+    using enum fs::perms;
+    for (const fs::perms kept : {owner_read | owner_write, owner_read | owner_write | group_read}) {
+        TempFolder folder;
+        SaveFile(u"a much longer symbol set than the next one", folder.file("simbols"));
+        fs::permissions(folder.file("simbols"), kept);
+        SaveFile(u"xy", folder.file("simbols"));
+        EXPECT_EQ(readBytes(folder.file("simbols")), "xy\r\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()),
+                  1);
+#ifndef _WIN32 // where files have no such permissions
+        EXPECT_EQ(fs::status(folder.file("simbols")).permissions(), kept);
+#endif
+    }
 }
 
 TEST(SaveFile, failureNamesTheFileLeavesItIntactAndNoTemporary)
@@ -323,6 +334,16 @@ std::vector<std::string> namesIn(const fs::path& folder)
     return names;
 }
 
+TEST(SaveFile, newFileGetsWhatAnyNewFileGets)
+{
+    TempFolder folder;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const char* name : {"simbols", "excluds"}) {
+        SaveFile(u"new", folder.file(name));
+        EXPECT_EQ(fs::status(folder.file(name)).permissions(), fs::perms(0666 & ~mask)) << name;
+    }
+}
 TEST(SaveFile, writesThroughASymbolicLinkWhichStaysALink)
 {
     struct Case {
@@ -383,72 +404,89 @@ TEST(SaveFile, removesTemporariesOfProcessesThatAreGone)
     EXPECT_EQ(namesIn(folder.path()), expected);
 }
 
+struct SavedInChild {
+    int status;         // 0 saved, 1 a StorageError naming the path, 2 anything else
+    std::string reason; // the StorageError's
+};
+
+// Saves text to path in a child process once prepare has run there, which
+// may also end the child with a status of its own.
+SavedInChild saveInChild(const std::u16string& text, const fs::path& path,
+                         const std::function<void()>& prepare)
+{
+    int reason[2];
+    EXPECT_EQ(::pipe(reason), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(reason[0]);
+        prepare();
+        try {
+            SaveFile(text, path);
+            ::_exit(0);
+        } catch (const StorageError& error) {
+            [[maybe_unused]] const auto written =
+                ::write(reason[1], error.reason().data(), error.reason().size());
+            ::_exit(error.path() == path ? 1 : 2);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    ::close(reason[1]);
+    SavedInChild saved{-1, {}};
+    char buffer[256];
+    for (ssize_t size = 0; (size = ::read(reason[0], buffer, sizeof buffer)) > 0;) {
+        saved.reason.append(buffer, static_cast<std::size_t>(size));
+    }
+    ::close(reason[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    saved.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return saved;
+}
+
 #ifndef __SANITIZE_ADDRESS__ // which needs more address space than the limit below leaves
 TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
 {
     TempFolder folder;
     const fs::path path = folder.file("simbols");
     writeBytes(path, "old\r\n");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Memory runs out while the set is converted: the address space is
-        // limited to what the child holds now and less than the set's bytes.
-        const std::u16string set(64u << 20, u'a');
+    const std::u16string set(64u << 20, u'a');
+    // Memory runs out while the set is converted: the address space is
+    // limited to what the child holds now and less than the set's bytes.
+    const SavedInChild saved = saveInChild(set, path, [] {
         std::ifstream statm("/proc/self/statm");
         std::size_t pages = 0;
         statm >> pages;
         const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32u << 20);
         const rlimit space{limit, limit};
         ::setrlimit(RLIMIT_AS, &space);
-        try {
-            SaveFile(set, path);
-            ::_exit(0);
-        } catch (const StorageError& error) {
-            ::_exit(error.path() == path ? 1 : 2);
-        } catch (...) {
-            ::_exit(3);
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    });
+    EXPECT_EQ(saved.status, 1);
+    EXPECT_EQ(saved.reason, std::bad_alloc().what());
     EXPECT_EQ(readBytes(path), "old\r\n");
 }
 #endif
 
 // Saves text to path in a child process that may not create files in the
 // folder: as root, the child becomes the unprivileged user 65534, for whom
-// the folder is not writable; otherwise the folder is made read-only. Gives 0
-// for success, 1 for a StorageError naming path, 2 for anything else.
-int saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
+// the folder is not writable; otherwise the folder is made read-only.
+SavedInChild saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
 {
     const fs::path folder = path.parent_path();
     const bool root = ::geteuid() == 0;
     if (!root) {
         fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const SavedInChild saved = saveInChild(text, path, [root] {
         if (root &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             ::_exit(3);
         }
-        try {
-            SaveFile(text, path);
-            ::_exit(0);
-        } catch (const StorageError& error) {
-            ::_exit(error.path() == path ? 1 : 2);
-        } catch (...) {
-            ::_exit(2);
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    });
     fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 3) << "cannot drop privileges";
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_NE(saved.status, 3) << "cannot drop privileges";
+    return saved;
 }
 
 TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
@@ -461,15 +499,17 @@ TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(simbols.c_str(), 65534, 65534), 0);
     }
-    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols), 0);
+    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols).status, 0);
     EXPECT_EQ(readBytes(simbols), "short\r\n");
     EXPECT_EQ(fs::status(simbols).permissions(), fs::perms::owner_read | fs::perms::owner_write |
                                                      fs::perms::group_read |
                                                      fs::perms::others_read);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 
-    // A missing file cannot be made there either: the error names it.
-    EXPECT_EQ(saveWhereNoFileCanBeMade(u"new", folder.file("excluds")), 1);
+    // A missing file cannot be made there either: the error names it and why.
+    const SavedInChild missing = saveWhereNoFileCanBeMade(u"new", folder.file("excluds"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.reason, std::strerror(EACCES));
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 }
 #endif

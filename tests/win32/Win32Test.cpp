@@ -22,18 +22,9 @@ using testing::readBytes;
 
 class Folder : public ::testing::Test {
 protected:
-    Folder()
-    {
-        path = fs::temp_directory_path() / ("passgen-win32-" + std::to_string(GetTickCount64()));
-        fs::create_directories(path);
-    }
-    ~Folder() override
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
     fs::path file(const char* name) const { return SettingsPath(path, name); }
-    fs::path path;
+    testing::TempFolder temporary;
+    const fs::path path = temporary.path();
     LoadServices services{[](std::u16string_view, std::u16string_view) {}, [] {}};
 };
 

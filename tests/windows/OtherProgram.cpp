@@ -112,10 +112,20 @@ std::optional<QString> primaryAsOthersSee()
 
 void offerPrimaryFromOtherProgram(const QString& text)
 {
+    // X11 ignores a claim whose time stamp is older than the last owner's,
+    // and Qt stamps its claims with the last server time it has seen, which
+    // the events QTest makes up do not advance. Held by this program first,
+    // the selection's loss brings that time along with it.
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    clipboard.setText(QString(), QClipboard::Selection);
+    EXPECT_TRUE(clipboard.ownsSelection()) << "a stale time stamp kept PRIMARY from this program";
     // xclip stays in the background and holds the selection until another
-    // program takes it.
+    // program takes it; it leaves before its claim reaches the server.
     xclip({QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i")},
           text.toUtf8());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !clipboard.ownsSelection() && primaryAsOthersSee() == text; }, 10000))
+        << "xclip did not take PRIMARY";
 }
 
 #ifdef Q_OS_WIN

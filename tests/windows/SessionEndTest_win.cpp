@@ -113,7 +113,11 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
         }
         ask();
     });
-    QTest::qWait(100); // whatever the close left for later
+    // The close unloads the child windows once no message box's loop is
+    // left below it.
+    QTest::qWaitFor([&] {
+        return !window->generatorWindow().loaded() && !window->setupWindow().loaded();
+    });
 
     EXPECT_TRUE(ended) << "a window was still open";
     EXPECT_TRUE(asked);
@@ -128,7 +132,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
     EXPECT_FALSE(window->writeFailed());
     // Saved once: nothing writes the files again later.
     writeBytes(SettingsPath(folder.path(), "simbols"), "later\r\n");
-    QTest::qWait(100);
+    QApplication::processEvents();
     EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), "later\r\n");
     testing::hookedWindow() = nullptr;
     window.reset();

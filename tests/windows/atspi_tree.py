@@ -51,14 +51,21 @@ INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio
                      "combo box", "spin button", "toggle button", "menu item"}
 
 
-def wait_for(what, find, seconds=20):
+def poll(find, seconds=20):
+    """What find() gives once it is not None, or None after the seconds."""
     end = time.monotonic() + seconds
-    while time.monotonic() < end:
+    while True:
         found = find()
-        if found is not None:
+        if found is not None or time.monotonic() >= end:
             return found
         time.sleep(0.2)
-    sys.exit(f"atspi_tree: {what} did not appear on the accessibility bus")
+
+
+def wait_for(what, find, seconds=20):
+    found = poll(find, seconds)
+    if found is None:
+        sys.exit(f"atspi_tree: {what} did not appear on the accessibility bus")
+    return found
 
 
 def application():
@@ -198,12 +205,15 @@ def message_box(app):
 
 def main():
     mode = sys.argv[1] if len(sys.argv) > 1 else "dump"
-    app = wait_for("passgen", application)
+    app = wait_for("passgen", application, 60)
     frame = wait_for("the frame window", lambda: find(app, "Генератор паролей", "frame"))
     for button, window in (("Генерация", "Генератор"), ("Установки", "Настройки")):
         press(wait_for(button, lambda: find(frame, button, "push button")))
         wait_for(window, lambda: find(frame, window))
-    time.sleep(0.5)
+    # The windows' controls come onto the bus after the windows; one that
+    # never comes is left for the check to name.
+    expected = {name for names in EXPECTED.values() for name in names}
+    poll(lambda: True if expected <= {node.name for node, _ in walk(app)} else None)
     dump(app)
     if mode == "check":
         faults = check(app)

@@ -24,7 +24,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -37,19 +36,6 @@ using testing::writeBytes;
 
 class MainWindow : public ::testing::Test {
 protected:
-    MainWindow()
-    {
-        folder =
-            fs::temp_directory_path() / ("passgen-main-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder);
-    }
-    ~MainWindow() override
-    {
-        std::error_code ignored;
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(folder, ignored);
-    }
-
     mdiMain& start()
     {
         window = std::make_unique<mdiMain>(
@@ -64,7 +50,8 @@ protected:
     void click(const char* name) { QTest::mouseClick(window->button(name), Qt::LeftButton); }
     fs::path file(const char* name) const { return SettingsPath(folder, name); }
 
-    fs::path folder;
+    testing::TempFolder temporary;
+    const fs::path folder = temporary.path();
     testing::FakeGenPassServices fakes;
     std::unique_ptr<mdiMain> window;
 };

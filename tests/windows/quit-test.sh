@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The real program, asked to quit by SIGTERM while one of its message boxes is
-# open, must close the box and end within a few seconds with the status and
-# files the README promises: during "Нет символов для генерации пароля" both
-# sets are saved and the status is 0; during the message that a settings file
-# cannot be read at start nothing is written and the status is 1. Needs Xvfb
-# and xdotool to click; skips (status 77) without them.
+# The real program, asked to quit by SIGTERM, must close any message box and
+# end with the status and files the README promises: during "Нет символов
+# для генерации пароля" both sets are saved and the status is 0; when excluds
+# cannot be written, simbols is saved and the status is 1; during the message
+# that a settings file cannot be read at start nothing is written and the
+# status is 1; while a large set is read, the program ends without showing
+# its frame, the set saved as read and the status 0. Needs Xvfb and xdotool
+# to click, and python3 to hold the file back; skips (status 77) without them.
 set -uo pipefail
 program=$1
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool python3; do
     command -v "$tool" >/dev/null || { echo "quit-test: no $tool, skipped"; exit 77; }
 done
 
@@ -16,6 +18,7 @@ source "$(dirname "$0")/../../scripts/xvfb.sh"
 work=$(mktemp -d)
 cleanup() {
     [[ -n ${app:-} ]] && kill -KILL "$app" 2>/dev/null
+    [[ -n ${LEASE_PID:-} ]] && kill "$LEASE_PID" 2>/dev/null
     stop_xvfb
     rm -rf "$work"
 }
@@ -24,33 +27,31 @@ trap cleanup EXIT
 start_xvfb || exit 1
 export QT_QPA_PLATFORM=xcb
 
-waitFor() { # name: prints the first window of the program with that exact name
-    for _ in $(seq 100); do
-        xdotool search --pid "$app" --name "^$1\$" 2>/dev/null | head -1 | grep . && return 0
-        sleep 0.1
-    done
-    return 1
+windowOf() { # name: prints the program's first mapped window with that exact name
+    xdotool search --onlyvisible --pid "$app" --name "^$1\$" 2>/dev/null | head -1 | grep .
 }
+ended() { ! kill -0 "$app" 2>/dev/null; }
 
 fail=0
-# start: the program in a fresh folder (its settings files live beside it)
-# and the title of the box it shows; then SIGTERM and the status expected.
-quitDuringMessage() {
-    local name=$1 box=$2 expected=$3
+# name status: the program in a fresh folder (its settings files live beside
+# it), made ready by setUp and brought to the moment by steps; then SIGTERM,
+# afterSignal, and the end with that status expected.
+quitAt() {
+    local name=$1 expected=$2
     rm -rf "$work/folder" && mkdir "$work/folder" && cp "$program" "$work/folder/passgen"
     setUp
     "$work/folder/passgen" >"$work/out.txt" 2>&1 &
     app=$!
-    steps
-    if ! waitFor "$box" >/dev/null; then
-        echo "quit-test $name: no message box"
+    if ! steps; then
+        echo "quit-test $name: the moment did not come"
         cat "$work/out.txt"
         fail=1
     fi
     kill -TERM "$app"
-    for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$app" 2>/dev/null; then
-        echo "quit-test $name: still running 5 s after SIGTERM"
+    afterSignal
+    if ! wait_until 20 ended; then
+        echo "quit-test $name: still running 20 s after SIGTERM"
+        windowOf "Генератор паролей" >/dev/null && echo "quit-test $name: the frame is shown"
         fail=1
         kill -KILL "$app"
         wait "$app" 2>/dev/null
@@ -66,29 +67,70 @@ quitDuringMessage() {
         fail=1
     fi
 }
-crlf() { [[ $(od -An -c "$work/folder/$1" 2>/dev/null | tr -d ' ') == '\r\n' ]]; }
+bytes() { od -An -c "$work/folder/$1" 2>/dev/null | tr -d ' \n'; }
+afterSignal() { :; }
 
 setUp() { :; }
 steps() {
     local frame
-    frame=$(waitFor "Генератор паролей") || return
-    sleep 0.5
-    # Генерация in the toolbar, then Генерировать in the generator window;
-    # with no window manager the frame has no title bar and both stay where
-    # they open.
+    frame=$(wait_until 30 windowOf "Генератор паролей") || return
+    # Генерация in the toolbar, then Генерировать in the generator window:
+    # the program takes the clicks in turn. With no window manager the frame
+    # has no title bar and both stay where they open.
     xdotool mousemove --window "$frame" 39 26 click 1
-    sleep 1
     xdotool mousemove --window "$frame" 241 339 click 1
+    wait_until 30 windowOf "Генератор" >/dev/null
 }
-quitDuringMessage emptySet "Генератор" 0
+quitAt emptySet 0
 for file in simbols excluds; do
-    crlf "$file" || { echo "quit-test emptySet: $file not saved as CR LF"; fail=1; }
+    [[ $(bytes "$file") == '\r\n' ]] || { echo "quit-test emptySet: $file not saved as CR LF"; fail=1; }
 done
+
+# excluds leads into a folder that does not exist: it cannot be written.
+setUp() { ln -s "$work/gone/excluds" "$work/folder/excluds"; }
+steps() { wait_until 30 windowOf "Генератор паролей" >/dev/null; }
+quitAt writeFails 1
+[[ $(bytes simbols) == '\r\n' ]] || { echo "quit-test writeFails: simbols not saved"; fail=1; }
 
 # A link that leads to itself is found but cannot be opened.
 setUp() { ln -s simbols "$work/folder/simbols"; }
-steps() { :; }
-quitDuringMessage unreadableAtStart "Error" 1
+steps() { wait_until 30 windowOf "Error" >/dev/null; }
+quitAt unreadableAtStart 1
 [[ -L $work/folder/simbols && ! -e $work/folder/excluds ]] ||
     { echo "quit-test unreadableAtStart: a file was written"; fail=1; }
+
+# Another program's lease on the file holds the program's open of it until
+# released, so the signal surely comes while the load runs.
+setUp() {
+    yes 'abcdefghijklmnopqrstuvwxyz0123456789' | head -n 20000 | sed 's/$/\r/' >"$work/folder/simbols"
+    cp "$work/folder/simbols" "$work/read"
+    coproc LEASE {
+        python3 -c '
+import fcntl, os, signal, sys
+signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGIO})
+file = os.open(sys.argv[1], os.O_RDONLY)
+fcntl.fcntl(file, fcntl.F_SETLEASE, fcntl.F_WRLCK)
+print("held", flush=True)
+signal.sigwait({signal.SIGIO})  # another process opens the file
+print("opened", flush=True)
+sys.stdin.readline()' "$work/folder/simbols"
+    }
+    local said
+    read -r -t 30 said <&"${LEASE[0]}" && [[ $said == held ]] || echo "quit-test: no lease"
+    inode=$(stat -c %i "$work/folder/simbols")
+}
+steps() {
+    local said
+    read -r -t 30 said <&"${LEASE[0]}" && [[ $said == opened ]]
+}
+afterSignal() {
+    echo >&"${LEASE[1]}"
+    wait "$LEASE_PID"
+}
+quitAt loadRunning 0
+if ! cmp -s "$work/read" "$work/folder/simbols" || [[ $(stat -c %i "$work/folder/simbols") == "$inode" ]]; then
+    echo "quit-test loadRunning: simbols not saved as read"
+    fail=1
+fi
+[[ $(bytes excluds) == '\r\n' ]] || { echo "quit-test loadRunning: excluds not saved as CR LF"; fail=1; }
 exit $fail
