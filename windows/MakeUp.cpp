@@ -35,7 +35,8 @@ QColor toColor(const Colour& colour, const QPalette& palette)
 }
 
 // Enter on a focused button presses it, as on Windows; Qt leaves that to
-// the default button of a dialog, and Space to every button.
+// the default button of a dialog, and Space to every button. The keypad's
+// Enter comes with the keypad modifier.
 template <class Button> class CommandButton final : public Button {
 public:
     using Button::Button;
@@ -44,7 +45,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (enter && !event->isAutoRepeat() && event->modifiers() == Qt::NoModifier) {
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (enter && !event->isAutoRepeat() && modifiers == Qt::NoModifier) {
             this->click();
             return;
         }
