@@ -97,7 +97,8 @@ protected:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6,
                             toolbar != inToolbar ? Qt::NoModifier : Qt::ControlModifier);
         }
-        for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i) {
+        for (tabsPressed = 0; tabsPressed < 20 && QApplication::focusWidget() != target;
+             ++tabsPressed) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             const QWidget* focus = QApplication::focusWidget();
             ASSERT_NE(focus, nullptr);
@@ -108,6 +109,7 @@ protected:
     }
 
     fs::path folder;
+    int tabsPressed = 0; // on the last way to a control
     testing::FakeGenPassServices fakes;
     std::unique_ptr<mdiMain> window;
 };
@@ -298,6 +300,7 @@ struct KeyPress {
     const char* form;
     const char* button;
     Qt::Key key;
+    bool byF6Alone = false; // F6 returns to the toolbar button it left
 };
 
 TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
@@ -308,7 +311,7 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         {"frmMain", "cmdGen", Qt::Key_Return},    {"frmMain", "cmdGen", Qt::Key_Enter},
         {"frmMain", "cmdGen", Qt::Key_Space},     {"frmMain", "XpB1", Qt::Key_Return},
         {"frmMain", "cmdSelAll", Qt::Key_Return}, {"frmMain", "cmdSelSave", Qt::Key_Space},
-        {"frmMain", "cmdDelSel", Qt::Key_Enter},
+        {"frmMain", "cmdDelSel", Qt::Key_Enter},  {"mdiMain", "cmdSetup", Qt::Key_Return, true},
     };
     start(fakes.messageBox);
     window->button("cmdExit")->setFocus();
@@ -323,6 +326,9 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
                         row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         QObject::disconnect(counter);
         EXPECT_EQ(clicks, 1);
+        if (row.byF6Alone) {
+            EXPECT_EQ(tabsPressed, 0);
+        }
     }
 }
 
