@@ -1,5 +1,7 @@
+#include "windows/HighContrast.h"
 #include "windows/MakeUp.h"
 #include "windows/QtServices.h"
+#include "windows/Workspace.h"
 #include "windows/mdiMain.h"
 
 #include "tests/generation/Fakes.h"
@@ -10,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -20,6 +23,10 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include <filesystem>
 #include <random>
@@ -202,7 +209,8 @@ TEST_F(Accessibility, everyInteractiveControlHasAUniqueNameAndItsRole)
 }
 
 // The palettes a user may run under. The dark and high-contrast ones are
-// those of the usual dark theme and of Windows' "High Contrast Black".
+// those of the usual dark theme and of Windows' "High Contrast Black";
+// "highContrastMode" is the latter with Windows' high-contrast switch on.
 QPalette themePalette(const std::string& theme)
 {
     QPalette palette = QApplication::style()->standardPalette();
@@ -225,6 +233,26 @@ QPalette themePalette(const std::string& theme)
           {QPalette::HighlightedText, QColor(Qt::black)}})
         palette.setColor(role, colour);
     return palette;
+}
+
+// Each widget's colours by its path of names, and the workspace's: as they
+// are drawn, or as the system's palette has them.
+std::map<std::string, std::string> colours(const mdiMain& frame, bool system = false)
+{
+    const QColor workspace =
+        system ? applicationWorkspaceColour(frame) : frame.area().background().color();
+    std::map<std::string, std::string> found{{"workspace", workspace.name().toStdString()}};
+    for (const QWidget* widget : frame.findChildren<QWidget*>()) {
+        std::string path;
+        for (const QWidget* w = widget; w != &frame; w = w->parentWidget())
+            path = w->objectName().toStdString() + "/" + path;
+        const QPalette palette = system ? QApplication::palette(widget) : widget->palette();
+        for (const QPalette::ColorRole role :
+             {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text,
+              QPalette::Button, QPalette::ButtonText})
+            found[path] += palette.color(QPalette::Active, role).name().toStdString() + " ";
+    }
+    return found;
 }
 
 struct TextOnBackground {
@@ -259,25 +287,70 @@ std::vector<TextOnBackground> texts(const QWidget& root)
     return found;
 }
 
-class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<std::string> {
+struct Theme {
+    const char* start;
+    const char* now = nullptr; // switched to while the windows are open
+};
+
+class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<Theme> {
 protected:
-    ThemeContrast() : m_saved(QApplication::palette())
-    {
-        QApplication::setPalette(themePalette(GetParam()));
-    }
+    ThemeContrast() : m_saved(QApplication::palette()) { useTheme(GetParam().start); }
     ~ThemeContrast() override
     {
         window.reset();
+        makeup::setHighContrastQuery(highContrastOn);
         QApplication::setPalette(m_saved);
+    }
+
+    // Switches as the user does. On Windows the high-contrast switch alone,
+    // which Windows announces to every window, brings the system's colours
+    // in or out.
+    void useTheme(const std::string& theme)
+    {
+        [[maybe_unused]] const bool was = std::exchange(m_mode, theme == "highContrastMode");
+        makeup::setHighContrastQuery([mode = m_mode] { return mode; });
+#ifdef Q_OS_WIN
+        if (window && m_mode != was) {
+            SendMessageW(reinterpret_cast<HWND>(window->winId()), WM_SETTINGCHANGE,
+                         SPI_SETHIGHCONTRAST, 0);
+            return;
+        }
+#endif
+        QApplication::setPalette(themePalette(theme));
     }
 
 private:
     QPalette m_saved;
+    bool m_mode = false;
 };
 
 TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
 {
     startWithBothWindows();
+    const std::string theme = GetParam().now ? GetParam().now : GetParam().start;
+    const bool systemColours = theme == "highContrastMode";
+    if (GetParam().now) {
+        // What the user has open when the theme changes stays as it is.
+        const QPointer<frmMain> generator = &window->generatorWindow().get();
+        const QPointer<frmSetup> setup = &window->setupWindow().get();
+        generator->txtPass()->setPlainText("gW4kqz");
+        generator->txtPass()->selectAll();
+        setup->txtIskl()->setText("0O");
+        setup->txtIskl()->setFocus();
+        useTheme(theme);
+        mdiMain fresh(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+        fresh.button("cmdGen")->click();
+        fresh.button("cmdSetup")->click();
+        // The colours they would have if built now, once the change is handled.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return colours(*window) == colours(fresh); }));
+        EXPECT_EQ(colours(*window), colours(fresh));
+        ASSERT_TRUE(generator && setup);
+        EXPECT_EQ(generator->txtPass()->textCursor().selectedText(), "gW4kqz");
+        EXPECT_EQ(setup->txtIskl()->text(), "0O");
+        EXPECT_EQ(QApplication::focusWidget(), setup->txtIskl());
+    }
+    // As a native dialog, in the system's colours while it asks for them.
+    EXPECT_EQ(colours(*window) == colours(*window, true), systemColours);
     // The settings window's green caption keeps the colour that the make-up
     // gives it, though on the fixed light grey that stays below the goal.
     const QColor tableGreen(0, 128, 0);
@@ -285,7 +358,7 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
     EXPECT_GE(found.size(), 14u);
     for (const TextOnBackground& text : found) {
         SCOPED_TRACE(text.name.toStdString());
-        if (text.name == "fr2") {
+        if (text.name == "fr2" && !systemColours) {
             EXPECT_EQ(text.text, tableGreen);
             continue;
         }
@@ -294,7 +367,15 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast, ::testing::Values("light", "dark", "highContrast"));
+INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
+                         ::testing::Values(Theme{"light"}, Theme{"dark"}, Theme{"highContrast"},
+                                           Theme{"highContrastMode"}, Theme{"light", "dark"},
+                                           Theme{"light", "highContrastMode"},
+                                           Theme{"highContrastMode", "light"}),
+                         [](const auto& info) {
+                             return std::string(info.param.start) +
+                                    (info.param.now ? std::string("To_") + info.param.now : "");
+                         });
 
 struct KeyPress {
     const char* form;
