@@ -26,6 +26,7 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#undef MessageBox // the program's own
 #endif
 
 #include <filesystem>
@@ -349,8 +350,10 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
         EXPECT_EQ(setup->txtIskl()->text(), "0O");
         EXPECT_EQ(QApplication::focusWidget(), setup->txtIskl());
     }
-    // As a native dialog, in the system's colours while it asks for them.
+    // As a native dialog, in the system's colours while it asks for them;
+    // the workspace always is.
     EXPECT_EQ(colours(*window) == colours(*window, true), systemColours);
+    EXPECT_EQ(colours(*window)["workspace"], colours(*window, true)["workspace"]);
     // The settings window's green caption keeps the colour that the make-up
     // gives it, though on the fixed light grey that stays below the goal.
     const QColor tableGreen(0, 128, 0);
