@@ -288,14 +288,12 @@ std::vector<TextOnBackground> texts(const QWidget& root)
     return found;
 }
 
-struct Theme {
-    const char* start;
-    const char* now = nullptr; // switched to while the windows are open
-};
+// The theme at the start, and the one switched to while the windows are open.
+using Theme = std::pair<const char*, const char*>;
 
 class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<Theme> {
 protected:
-    ThemeContrast() : m_saved(QApplication::palette()) { useTheme(GetParam().start); }
+    ThemeContrast() : m_saved(QApplication::palette()) { useTheme(GetParam().first); }
     ~ThemeContrast() override
     {
         window.reset();
@@ -328,9 +326,10 @@ private:
 TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
 {
     startWithBothWindows();
-    const std::string theme = GetParam().now ? GetParam().now : GetParam().start;
+    const auto [start, now] = GetParam();
+    const std::string theme = now ? now : start;
     const bool systemColours = theme == "highContrastMode";
-    if (GetParam().now) {
+    if (now) {
         // What the user has open when the theme changes stays as it is.
         const QPointer<frmMain> generator = &window->generatorWindow().get();
         const QPointer<frmSetup> setup = &window->setupWindow().get();
@@ -371,14 +370,12 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
-                         ::testing::Values(Theme{"light"}, Theme{"dark"}, Theme{"highContrast"},
-                                           Theme{"highContrastMode"}, Theme{"light", "dark"},
+                         ::testing::Values(Theme{"light", nullptr}, Theme{"dark", nullptr},
+                                           Theme{"highContrast", nullptr},
+                                           Theme{"highContrastMode", nullptr},
+                                           Theme{"light", "dark"},
                                            Theme{"light", "highContrastMode"},
-                                           Theme{"highContrastMode", "light"}),
-                         [](const auto& info) {
-                             return std::string(info.param.start) +
-                                    (info.param.now ? std::string("To_") + info.param.now : "");
-                         });
+                                           Theme{"highContrastMode", "light"}));
 
 struct KeyPress {
     const char* form;

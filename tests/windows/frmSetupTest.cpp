@@ -222,13 +222,9 @@ TEST_F(SetupWindow, makeUpFollowsTheDesignTable)
 TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
 {
     const QColor yellow(255, 255, 0);
-    const struct {
-        const char* name;
-        QColor colour;
-        bool highContrast;
-    } captions[] = {{"fr3", QColor(0, 0, 192), false},
-                    {"fr2", QColor(0, 128, 0), false},
-                    {"fr2", yellow, true}};
+    const std::tuple<const char*, QColor, bool> captions[] = {{"fr3", QColor(0, 0, 192), false},
+                                                              {"fr2", QColor(0, 128, 0), false},
+                                                              {"fr2", yellow, true}};
     const QPalette saved = QApplication::palette();
     for (const auto& [name, colour, highContrast] : captions) {
         makeup::setHighContrastQuery([on = highContrast] { return on; });
