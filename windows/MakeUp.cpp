@@ -1,5 +1,7 @@
 #include "MakeUp.h"
 
+#include "HighContrast.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWidget>
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace passgen::makeup {
@@ -35,7 +39,8 @@ QColor toColor(const Colour& colour, const QPalette& palette)
 }
 
 // Enter on a focused button presses it, as on Windows; Qt leaves that to
-// the default button of a dialog, and Space to every button.
+// the default button of a dialog, and Space to every button. The keypad's
+// Enter comes with the keypad modifier.
 template <class Button> class CommandButton final : public Button {
 public:
     using Button::Button;
@@ -44,7 +49,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (enter && !event->isAutoRepeat() && event->modifiers() == Qt::NoModifier) {
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (enter && !event->isAutoRepeat() && modifiers == Qt::NoModifier) {
             this->click();
             return;
         }
@@ -143,6 +149,13 @@ void keepDefaultTextColour(QWidget& widget)
     widget.setPalette(palette);
 }
 
+void setWindowText(QWidget& widget, const QColor& colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget.setPalette(palette);
+}
+
 // A caption drawn in the system's text colour straight on a background that
 // the make-up fixes (the light grey, the light blue) vanishes under a dark or
 // high-contrast theme: there it is drawn in black or white instead, whichever
@@ -155,10 +168,8 @@ void keepTextReadable(QWidget& widget)
         return;
     const QColor black(Qt::black);
     const QColor white(Qt::white);
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText,
-                     contrast(black, background) >= contrast(white, background) ? black : white);
-    widget.setPalette(palette);
+    setWindowText(widget,
+                  contrast(black, background) >= contrast(white, background) ? black : white);
 }
 
 QString nameFromCaption(const char* caption)
@@ -178,6 +189,139 @@ double luminance(const QColor& colour)
            0.0722 * linear(colour.blueF());
 }
 
+// How a widget's colours are made, kept to make them again.
+struct Paint {
+    Colour background;
+    Colour foreground;
+    bool defaultText = false; // inside a frame whose caption colour is its own
+    bool caption = false;     // a label's or frame's caption, drawn straight on the background
+    bool operator==(const Paint&) const = default;
+};
+
+std::function<bool()>& highContrastQuery()
+{
+    static std::function<bool()> query = highContrastOn;
+    return query;
+}
+
+// The one place where the windows' colours are worked out, from their
+// make-up and from the system's palette and contrast setting: when a window
+// is built, and again whenever the system's colours change, on the widgets
+// as they are, so that no window is built twice and nothing typed or
+// selected is lost.
+class ColourRules final : public QObject {
+public:
+    static ColourRules& instance()
+    {
+        static QPointer<ColourRules> rules;
+        if (!rules)
+            rules = new ColourRules(*QCoreApplication::instance());
+        return *rules;
+    }
+
+    Paint paintOf(const QWidget& widget) const { return m_paints.value(&widget); }
+
+    void paint(QWidget& widget, const Paint& paint)
+    {
+        if (!m_paints.contains(&widget))
+            connect(&widget, &QObject::destroyed, this,
+                    [this, key = &widget] { m_paints.remove(key); });
+        m_paints.insert(&widget, paint);
+        repaint(widget, highContrastQuery()());
+    }
+
+    void follow(QObject& context, std::function<void()> work)
+    {
+        work();
+        m_followers.emplace_back(&context, std::move(work));
+    }
+
+    // Once for the many events of one change.
+    void schedule()
+    {
+        if (std::exchange(m_scheduled, true))
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_scheduled = false;
+                repaintAll();
+            },
+            Qt::QueuedConnection);
+    }
+
+protected:
+    // Qt hands a new palette to each window in an event of its own, posted
+    // at once to all of them: the colours are worked out after the last.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if ((event->type() == QEvent::ApplicationPaletteChange && watched->isWidgetType()) ||
+            event->type() == QEvent::ThemeChange)
+            schedule();
+        return false;
+    }
+
+private:
+    explicit ColourRules(QCoreApplication& application) : QObject(&application)
+    {
+        application.installEventFilter(this);
+        followHighContrast(*this, [this] { schedule(); });
+    }
+
+    void repaintAll()
+    {
+        const bool systemColours = highContrastQuery()();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            repaint(*window, systemColours);
+        std::erase_if(m_followers, [](const auto& follower) { return !follower.first; });
+        for (const auto& [context, work] : m_followers)
+            work();
+    }
+
+    // Parents first: a caption's colour depends on the background behind it.
+    void repaint(QWidget& root, bool systemColours) const
+    {
+        QList<QWidget*> widgets = root.findChildren<QWidget*>();
+        widgets.prepend(&root);
+        for (QWidget* widget : widgets) {
+            const auto found = m_paints.constFind(widget);
+            if (found != m_paints.cend())
+                apply(*widget, *found, systemColours);
+        }
+    }
+
+    static void apply(QWidget& widget, const Paint& paint, bool systemColours)
+    {
+        widget.setPalette(QPalette()); // what it inherits
+        widget.setAutoFillBackground(false);
+        if (systemColours) {
+            // Set, or a frame's caption takes the visual style's colour
+            // rather than the system's.
+            if (paint.caption)
+                setWindowText(widget, widget.palette().color(QPalette::WindowText));
+            return;
+        }
+        if (paint.defaultText)
+            keepDefaultTextColour(widget);
+        QPalette palette = widget.palette();
+        if (paint.background.type != Colour::Type::Default) {
+            palette.setColor(QPalette::Window, toColor(paint.background, palette));
+            widget.setAutoFillBackground(true);
+        }
+        if (paint.foreground.type != Colour::Type::Default) {
+            const QColor colour = toColor(paint.foreground, palette);
+            palette.setColor(QPalette::WindowText, colour);
+            palette.setColor(QPalette::ButtonText, colour);
+        }
+        widget.setPalette(palette);
+        if (paint.caption && paint.foreground.type != Colour::Type::Rgb)
+            keepTextReadable(widget);
+    }
+
+    QHash<const QWidget*, Paint> m_paints;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_followers;
+    bool m_scheduled = false;
+};
 } // namespace
 
 double contrast(const QColor& a, const QColor& b)
@@ -200,18 +344,23 @@ void paint(QWidget& widget, const Colour& background, const Colour& foreground)
 {
     if (background.type == Colour::Type::Default && foreground.type == Colour::Type::Default)
         return;
-    QPalette palette = widget.palette();
-    if (background.type != Colour::Type::Default) {
-        const QColor colour = toColor(background, palette);
-        palette.setColor(QPalette::Window, colour);
-        widget.setAutoFillBackground(true);
-    }
-    if (foreground.type != Colour::Type::Default) {
-        const QColor colour = toColor(foreground, palette);
-        palette.setColor(QPalette::WindowText, colour);
-        palette.setColor(QPalette::ButtonText, colour);
-    }
-    widget.setPalette(palette);
+    ColourRules& rules = ColourRules::instance();
+    Paint paint = rules.paintOf(widget);
+    if (background.type != Colour::Type::Default)
+        paint.background = background;
+    if (foreground.type != Colour::Type::Default)
+        paint.foreground = foreground;
+    rules.paint(widget, paint);
+}
+
+void whenColoursChange(QObject& context, std::function<void()> work)
+{
+    ColourRules::instance().follow(context, std::move(work));
+}
+
+void setHighContrastQuery(std::function<bool()> query)
+{
+    highContrastQuery() = std::move(query);
 }
 
 void apply(QWidget& window, const Window& design)
@@ -253,17 +402,16 @@ QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> control
         }
         const Control* container =
             design.container ? designs.value(QString::fromUtf8(design.container)) : nullptr;
-        if (container && container->foreground.type != Colour::Type::Default &&
-            design.foreground.type == Colour::Type::Default)
-            keepDefaultTextColour(*widget);
-        paint(*widget, design.background, design.foreground);
+        const Paint paint{design.background, design.foreground,
+                          container && container->foreground.type != Colour::Type::Default &&
+                              design.foreground.type == Colour::Type::Default,
+                          design.kind == Kind::Label || design.kind == Kind::Frame};
+        if (paint != Paint{})
+            ColourRules::instance().paint(*widget, paint);
         if (design.toolTip)
             widget->setToolTip(QString::fromUtf8(design.toolTip));
         if (design.accessibleName)
             widget->setAccessibleName(QString::fromUtf8(design.accessibleName));
-        const bool captionOnBackground = design.kind == Kind::Label || design.kind == Kind::Frame;
-        if (captionOnBackground && design.foreground.type != Colour::Type::Rgb)
-            keepTextReadable(*widget);
         widgets.insert(widget->objectName(), widget);
         designs.insert(widget->objectName(), &design);
         if (design.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)

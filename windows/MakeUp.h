@@ -4,8 +4,10 @@
 #include <QPalette>
 #include <QString>
 
+#include <functional>
 #include <span>
 
+class QObject;
 class QWidget;
 
 // A window's make-up as data: each window keeps one table of its controls in
@@ -36,6 +38,7 @@ struct Colour {
     int green = 0;
     int blue = 0;
     QPalette::ColorRole role = QPalette::NoRole;
+    bool operator==(const Colour&) const = default;
 };
 
 constexpr Colour rgb(int red, int green, int blue)
@@ -93,8 +96,20 @@ void apply(QWidget& window, const Window& design);
 // order by tabIndex. Returns the widgets by name.
 QHash<QString, QWidget*> build(QWidget& window, std::span<const Control> controls);
 
-// Sets a widget's background (filled) and text colours.
+// Sets a widget's background (filled) and text colours. They are worked
+// out again whenever the system's colours change while the program runs;
+// while the system asks every program for its own colours (high contrast),
+// the widget is drawn in those instead, as a native dialog is.
 void paint(QWidget& widget, const Colour& background, const Colour& foreground = {});
+
+// Calls work now and again after each change of the system's colours, for as
+// long as context lives: for colours that come from the system alone.
+void whenColoursChange(QObject& context, std::function<void()> work);
+
+// Where the make-up learns whether the system asks for its own colours: the
+// platform's setting (HighContrast.h), or a test's stand-in. It is asked
+// when a window is built and at each change of the system's colours.
+void setHighContrastQuery(std::function<bool()> query);
 
 // WCAG 2's contrast ratio of two colours, from 1 to 21.
 double contrast(const QColor& a, const QColor& b);

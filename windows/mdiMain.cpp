@@ -88,7 +88,8 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
     QWidget* strip = widgets.value("Picture1");
     strip->setFixedHeight(pixels(795));
     setMenuWidget(strip);
-    m_area->setBackground(applicationWorkspaceColour(*this));
+    whenColoursChange(*m_area,
+                      [this] { m_area->setBackground(applicationWorkspaceColour(*this)); });
     // The frame may be made narrower than the close button, as the resize
     // rule allows; the area's own minimum would stop it earlier.
     m_area->setMinimumSize(1, 1);

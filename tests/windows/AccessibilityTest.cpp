@@ -1,5 +1,7 @@
+#include "windows/HighContrast.h"
 #include "windows/MakeUp.h"
 #include "windows/QtServices.h"
+#include "windows/Workspace.h"
 #include "windows/mdiMain.h"
 
 #include "tests/generation/Fakes.h"
@@ -10,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -20,6 +23,11 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#undef MessageBox // the program's own
+#endif
 
 #include <filesystem>
 #include <random>
@@ -97,7 +105,8 @@ protected:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6,
                             toolbar != inToolbar ? Qt::NoModifier : Qt::ControlModifier);
         }
-        for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i) {
+        for (tabsPressed = 0; tabsPressed < 20 && QApplication::focusWidget() != target;
+             ++tabsPressed) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             const QWidget* focus = QApplication::focusWidget();
             ASSERT_NE(focus, nullptr);
@@ -108,6 +117,7 @@ protected:
     }
 
     fs::path folder;
+    int tabsPressed = 0; // on the last way to a control
     testing::FakeGenPassServices fakes;
     std::unique_ptr<mdiMain> window;
 };
@@ -200,7 +210,8 @@ TEST_F(Accessibility, everyInteractiveControlHasAUniqueNameAndItsRole)
 }
 
 // The palettes a user may run under. The dark and high-contrast ones are
-// those of the usual dark theme and of Windows' "High Contrast Black".
+// those of the usual dark theme and of Windows' "High Contrast Black";
+// "highContrastMode" is the latter with Windows' high-contrast switch on.
 QPalette themePalette(const std::string& theme)
 {
     QPalette palette = QApplication::style()->standardPalette();
@@ -223,6 +234,26 @@ QPalette themePalette(const std::string& theme)
           {QPalette::HighlightedText, QColor(Qt::black)}})
         palette.setColor(role, colour);
     return palette;
+}
+
+// Each widget's colours by its path of names, and the workspace's: as they
+// are drawn, or as the system's palette has them.
+std::map<std::string, std::string> colours(const mdiMain& frame, bool system = false)
+{
+    const QColor workspace =
+        system ? applicationWorkspaceColour(frame) : frame.area().background().color();
+    std::map<std::string, std::string> found{{"workspace", workspace.name().toStdString()}};
+    for (const QWidget* widget : frame.findChildren<QWidget*>()) {
+        std::string path;
+        for (const QWidget* w = widget; w != &frame; w = w->parentWidget())
+            path = w->objectName().toStdString() + "/" + path;
+        const QPalette palette = system ? QApplication::palette(widget) : widget->palette();
+        for (const QPalette::ColorRole role :
+             {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text,
+              QPalette::Button, QPalette::ButtonText})
+            found[path] += palette.color(QPalette::Active, role).name().toStdString() + " ";
+    }
+    return found;
 }
 
 struct TextOnBackground {
@@ -257,25 +288,71 @@ std::vector<TextOnBackground> texts(const QWidget& root)
     return found;
 }
 
-class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<std::string> {
+// The theme at the start, and the one switched to while the windows are open.
+using Theme = std::pair<const char*, const char*>;
+
+class ThemeContrast : public Accessibility, public ::testing::WithParamInterface<Theme> {
 protected:
-    ThemeContrast() : m_saved(QApplication::palette())
-    {
-        QApplication::setPalette(themePalette(GetParam()));
-    }
+    ThemeContrast() : m_saved(QApplication::palette()) { useTheme(GetParam().first); }
     ~ThemeContrast() override
     {
         window.reset();
+        makeup::setHighContrastQuery(highContrastOn);
         QApplication::setPalette(m_saved);
+    }
+
+    // Switches as the user does. On Windows the high-contrast switch alone,
+    // which Windows announces to every window, brings the system's colours
+    // in or out.
+    void useTheme(const std::string& theme)
+    {
+        [[maybe_unused]] const bool was = std::exchange(m_mode, theme == "highContrastMode");
+        makeup::setHighContrastQuery([mode = m_mode] { return mode; });
+#ifdef Q_OS_WIN
+        if (window && m_mode != was) {
+            SendMessageW(reinterpret_cast<HWND>(window->winId()), WM_SETTINGCHANGE,
+                         SPI_SETHIGHCONTRAST, 0);
+            return;
+        }
+#endif
+        QApplication::setPalette(themePalette(theme));
     }
 
 private:
     QPalette m_saved;
+    bool m_mode = false;
 };
 
 TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
 {
     startWithBothWindows();
+    const auto [start, now] = GetParam();
+    const std::string theme = now ? now : start;
+    const bool systemColours = theme == "highContrastMode";
+    if (now) {
+        // What the user has open when the theme changes stays as it is.
+        const QPointer<frmMain> generator = &window->generatorWindow().get();
+        const QPointer<frmSetup> setup = &window->setupWindow().get();
+        generator->txtPass()->setPlainText("gW4kqz");
+        generator->txtPass()->selectAll();
+        setup->txtIskl()->setText("0O");
+        setup->txtIskl()->setFocus();
+        useTheme(theme);
+        mdiMain fresh(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+        fresh.button("cmdGen")->click();
+        fresh.button("cmdSetup")->click();
+        // The colours they would have if built now, once the change is handled.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return colours(*window) == colours(fresh); }));
+        EXPECT_EQ(colours(*window), colours(fresh));
+        ASSERT_TRUE(generator && setup);
+        EXPECT_EQ(generator->txtPass()->textCursor().selectedText(), "gW4kqz");
+        EXPECT_EQ(setup->txtIskl()->text(), "0O");
+        EXPECT_EQ(QApplication::focusWidget(), setup->txtIskl());
+    }
+    // As a native dialog, in the system's colours while it asks for them;
+    // the workspace always is.
+    EXPECT_EQ(colours(*window) == colours(*window, true), systemColours);
+    EXPECT_EQ(colours(*window)["workspace"], colours(*window, true)["workspace"]);
     // The settings window's green caption keeps the colour that the make-up
     // gives it, though on the fixed light grey that stays below the goal.
     const QColor tableGreen(0, 128, 0);
@@ -283,7 +360,7 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
     EXPECT_GE(found.size(), 14u);
     for (const TextOnBackground& text : found) {
         SCOPED_TRACE(text.name.toStdString());
-        if (text.name == "fr2") {
+        if (text.name == "fr2" && !systemColours) {
             EXPECT_EQ(text.text, tableGreen);
             continue;
         }
@@ -292,12 +369,19 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast, ::testing::Values("light", "dark", "highContrast"));
+INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
+                         ::testing::Values(Theme{"light", nullptr}, Theme{"dark", nullptr},
+                                           Theme{"highContrast", nullptr},
+                                           Theme{"highContrastMode", nullptr},
+                                           Theme{"light", "dark"},
+                                           Theme{"light", "highContrastMode"},
+                                           Theme{"highContrastMode", "light"}));
 
 struct KeyPress {
     const char* form;
     const char* button;
     Qt::Key key;
+    bool byF6Alone = false; // F6 returns to the toolbar button it left
 };
 
 TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
@@ -308,7 +392,7 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         {"frmMain", "cmdGen", Qt::Key_Return},    {"frmMain", "cmdGen", Qt::Key_Enter},
         {"frmMain", "cmdGen", Qt::Key_Space},     {"frmMain", "XpB1", Qt::Key_Return},
         {"frmMain", "cmdSelAll", Qt::Key_Return}, {"frmMain", "cmdSelSave", Qt::Key_Space},
-        {"frmMain", "cmdDelSel", Qt::Key_Enter},
+        {"frmMain", "cmdDelSel", Qt::Key_Enter},  {"mdiMain", "cmdSetup", Qt::Key_Return, true},
     };
     start(fakes.messageBox);
     window->button("cmdExit")->setFocus();
@@ -318,9 +402,14 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         auto* button = qobject_cast<QAbstractButton*>(control(row.form, row.button));
         int clicks = 0;
         const auto counter = QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
-        QTest::keyClick(button, row.key);
+        // The keypad's Enter, the only one a keyboard sends as Key_Enter.
+        QTest::keyClick(button, row.key,
+                        row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         QObject::disconnect(counter);
         EXPECT_EQ(clicks, 1);
+        if (row.byF6Alone) {
+            EXPECT_EQ(tabsPressed, 0);
+        }
     }
 }
 

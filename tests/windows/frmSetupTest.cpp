@@ -1,5 +1,7 @@
 #include "windows/frmSetup.h"
 #include "windows/ChildWindow.h"
+#include "windows/HighContrast.h"
+#include "windows/MakeUp.h"
 
 #include "generation/NormNumText.h"
 
@@ -215,13 +217,22 @@ TEST_F(SetupWindow, makeUpFollowsTheDesignTable)
 
 // The Windows styles take a frame's caption colour from the theme unless the
 // frame's own palette sets it, so this runs under Wine as well as offscreen.
+// In high-contrast mode a caption has the system's text colour, which is
+// yellow in Windows' "High Contrast #1".
 TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
 {
-    frmSetup& form = open();
-    const std::pair<const char*, QColor> captions[] = {{"fr3", QColor(0, 0, 192)},
-                                                       {"fr2", QColor(0, 128, 0)}};
-    for (const auto& [name, colour] : captions) {
-        QGroupBox* frame = form.findChild<QGroupBox*>(QString::fromLatin1(name));
+    const QColor yellow(255, 255, 0);
+    const std::tuple<const char*, QColor, bool> captions[] = {{"fr3", QColor(0, 0, 192), false},
+                                                              {"fr2", QColor(0, 128, 0), false},
+                                                              {"fr2", yellow, true}};
+    const QPalette saved = QApplication::palette();
+    for (const auto& [name, colour, highContrast] : captions) {
+        makeup::setHighContrastQuery([on = highContrast] { return on; });
+        QPalette palette = saved;
+        if (highContrast)
+            palette.setColor(QPalette::WindowText, yellow);
+        QApplication::setPalette(palette);
+        QGroupBox* frame = open().findChild<QGroupBox*>(QString::fromLatin1(name));
         ASSERT_NE(frame, nullptr) << name;
         const QImage title = frame->grab(QRect(0, 0, frame->width(), 16)).toImage();
         int inColour = 0;
@@ -234,7 +245,10 @@ TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
             }
         }
         EXPECT_GT(inColour, 40) << name;
+        window.unload();
     }
+    makeup::setHighContrastQuery(highContrastOn);
+    QApplication::setPalette(saved);
 }
 
 } // namespace
