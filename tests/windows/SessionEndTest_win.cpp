@@ -113,7 +113,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
         }
         ask();
     });
-    QTest::qWait(100); // whatever the close left for later
+    EXPECT_TRUE(testing::childWindowsGone(*window)); // the last thing the close leaves for later
 
     EXPECT_TRUE(ended) << "a window was still open";
     EXPECT_TRUE(asked);
@@ -128,7 +128,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
     EXPECT_FALSE(window->writeFailed());
     // Saved once: nothing writes the files again later.
     writeBytes(SettingsPath(folder.path(), "simbols"), "later\r\n");
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), "later\r\n");
     testing::hookedWindow() = nullptr;
     window.reset();
