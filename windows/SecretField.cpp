@@ -1,7 +1,6 @@
 #include "SecretField.h"
 
 #include "SensitiveClipboard.h"
-#include "TextConversion.h"
 #include "generation/Journal.h"
 
 #include <QAction>
@@ -22,6 +21,12 @@
 namespace passgen {
 
 namespace {
+
+// As Qt's own editor offers it, so that the guard knows it in PRIMARY.
+QString selectedPlainText(const QPlainTextEdit& edit)
+{
+    return edit.textCursor().selection().toPlainText();
+}
 
 // Watches a field's events and takes over every one that would copy its
 // text; what differs between the one-line field and the journal is left to
@@ -215,10 +220,7 @@ public:
 
 private:
     QMenu* standardMenu() override { return m_edit.createStandardContextMenu(); }
-    QString selectionAsCopied() const override
-    {
-        return m_edit.textCursor().selection().toPlainText();
-    }
+    QString selectionAsCopied() const override { return selectedPlainText(m_edit); }
     QString plainText() const override
     {
         return m_edit.document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
@@ -251,8 +253,7 @@ private:
 
 QMimeData* SecretTextEdit::createMimeDataFromSelection() const
 {
-    return sensitiveMimeData(
-        QString::fromStdU16String(fromEditorFragment(textCursor().selectedText())));
+    return sensitiveMimeData(selectedPlainText(*this));
 }
 
 void keepSecret(QLineEdit& field, TextField& text)
