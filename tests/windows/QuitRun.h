@@ -62,9 +62,9 @@ inline bool dragging()
 
 // Calls back once, from inside the first message box's or drag's own event
 // loop.
-class InMessageBox {
+class InNestedLoop {
 public:
-    explicit InMessageBox(std::function<void()> callback) : m_callback(std::move(callback))
+    explicit InNestedLoop(std::function<void()> callback) : m_callback(std::move(callback))
     {
         QObject::connect(&m_watch, &QTimer::timeout, [this] {
             if (m_callback &&

@@ -77,8 +77,8 @@ struct Moment {
     const char* name;
     std::function<void(const fs::path& folder)> files;
     // What the user does once the frame is up; the request is made from
-    // inside the first message box, else when the batch draws, else right
-    // after these steps.
+    // inside the first message box or drag, else when the batch draws, else
+    // right after these steps.
     std::function<void(mdiMain&, RandomThatCalls&)> steps;
     bool requestBeforeLoad; // it comes while the load yields to events
     bool userCanAsk;        // no box blocks the frame: cmdExit and the close box work
@@ -258,7 +258,7 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
             break;
         }
     };
-    const testing::InMessageBox inMessageBox(ask);
+    const testing::InNestedLoop inNestedLoop(ask);
     random.onDraw = ask;
 
     if (moment.requestBeforeLoad) {

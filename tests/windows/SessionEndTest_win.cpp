@@ -106,7 +106,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
             answer = send(frame, request);
         }
     };
-    const testing::InMessageBox inMessageBox(ask);
+    const testing::InNestedLoop inNestedLoop(ask);
     const bool ended = testing::runUntilNoWindowIsLeft([&] {
         if (moment.steps) {
             moment.steps(*window);
