@@ -53,6 +53,19 @@ public:
     std::map<std::string, int> saves;
 };
 
+// Sees Qt's own quit if the window lets it pass, and keeps it from ending
+// the test's event loops.
+class QuitPassedOn final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool quit = watched == QCoreApplication::instance() && event->type() == QEvent::Quit;
+        passed = passed || quit;
+        return quit;
+    }
+    bool passed = false;
+};
+
 // Calls back at its first draw, as a request made while a batch runs; or
 // fails, as the operating system's source can.
 class RandomThatCalls final : public RandomSource {
@@ -224,6 +237,8 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
     testing::FakeGenPassServices fakes;
     RandomThatCalls random;
     QtMessageBox boxes;
+    QuitPassedOn quitPassedOn; // installed first, it comes after the window's filter
+    QCoreApplication::instance()->installEventFilter(&quitPassedOn);
     auto window =
         std::make_unique<mdiMain>(folder.path(), mdiMainServices{boxes, fakes.clock, random});
     testing::hookedWindow() = window.get();
@@ -290,6 +305,11 @@ TEST_P(Quit, endsOnceSavedWithTheStatusAndNoWindowLeft)
     if (moment.simbolsAfter) {
         EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), moment.simbolsAfter);
     }
+    // Qt's own quit, which follows the close of the last window, goes on now.
+    quitPassedOn.passed = false;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    EXPECT_TRUE(quitPassedOn.passed);
     testing::hookedWindow() = nullptr;
     window.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -101,9 +101,7 @@ struct CopyPath {
     const char* left;     // the field's text afterwards
     // Where the key scheme does not give the key this meaning, the row is skipped.
     QKeySequence::StandardKey onlyWhere = QKeySequence::UnknownKey;
-    // Only X11 tells who owns the clipboard as it is written, and the marks
-    // travel in Qt's data only there.
-    bool onlyOnX11 = false;
+    bool onlyOnX11 = false; // only X11 tells who owns the clipboard as it is written
 };
 
 void PrintTo(const CopyPath& path, std::ostream* out)
@@ -121,8 +119,13 @@ TEST_P(EveryCopyPath, putsTheTextOnTheClipboardMarkedAsASecret)
         GTEST_SKIP() << "the platform's key scheme has no such key";
     }
     if (path.onlyOnX11 && !othersSeeX11()) {
-        GTEST_SKIP() << "a copy past the field is marked on X11 alone";
+        GTEST_SKIP() << "only X11 tells who owns the clipboard as it is written";
     }
+#ifdef Q_OS_WIN
+    if (path.slot) {
+        GTEST_SKIP() << "Windows' marks are clipboard formats that Qt's own copy cannot write";
+    }
+#endif
     QGuiApplication::clipboard()->setText("before");
     QWidget& widget = field(path.field);
     if (path.menuItem) {
@@ -167,8 +170,7 @@ INSTANTIATE_TEST_SUITE_P(SecretFields, EveryCopyPath, ::testing::Values(
     CopyPath{"journalCmdSelSave", Field::Journal, none, nullptr, "cmdSelSave", nullptr, "p2\r\np3", "p1\np2\np3"},
     CopyPath{"passwordOwnCopy", Field::Password, none, nullptr, nullptr, "copy", "Kx7#q", "ab Kx7#q",
              QKeySequence::UnknownKey, true},
-    CopyPath{"journalOwnCopy", Field::Journal, none, nullptr, nullptr, "copy", "p2\np3", "p1\np2\np3",
-             QKeySequence::UnknownKey, true}),
+    CopyPath{"journalOwnCopy", Field::Journal, none, nullptr, nullptr, "copy", "p2\np3", "p1\np2\np3"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
