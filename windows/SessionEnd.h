@@ -7,10 +7,10 @@ namespace passgen {
 // Runs quit when something other than the user asks the program to end:
 // SIGTERM, SIGINT and SIGHUP on POSIX; on Windows the session's end, and a
 // WM_CLOSE that reaches a window while a message box blocks it, as taskkill
-// sends; everywhere an exit from Qt's event loop that did not go through
-// quit. Qt's own quit, QEvent::Quit, which the end of an X11 session and
-// QCoreApplication::quit() send, is not covered here: it would close the
-// windows before quit runs, so the frame window takes it (mdiMain). quit runs
+// sends; everywhere an end of Qt's event loop that came past QEvent::Quit.
+// That event itself, which the end of an X11 session and
+// QCoreApplication::quit() send, would close the windows before quit runs,
+// so the frame window takes it instead (mdiMain). quit runs
 // on the user-interface thread, from whatever event loop runs then, a
 // message box's included. Call once, after the QApplication exists and
 // before the settings are loaded.
