@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,15 @@ PathHolds lookUp(const std::filesystem::path& path);
 // folder where no new file may be made, overwrites the file in place.
 // Throws StorageError naming path.
 void replaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Puts back a settings file that a save could not finish. On Windows a
+// failed replace can leave no file under the settings file's name, the new
+// set and the old one beside it under names of their own: when nothing has
+// path's name, the newest whole copy that a save of an ended process left
+// there takes it. Returns where that copy was, or nothing. Throws
+// StorageError, naming the copy, when it cannot be moved. POSIX renames
+// never leave the name empty; there it does nothing.
+std::optional<std::filesystem::path> restoreLeftover(const std::filesystem::path& path);
 
 // Overwrites the existing file at path (through a link, its target) with
 // bytes and cuts it to their length: not atomic. Grows the file first, so a

@@ -355,6 +355,11 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
     syncFolder(folder);
 }
 
+std::optional<std::filesystem::path> restoreLeftover(const std::filesystem::path& /*path*/)
+{
+    return std::nullopt;
+}
+
 void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
 {
     File file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace passgen {
 
@@ -189,33 +191,74 @@ bool isRunning(DWORD process)
     return running;
 }
 
-// Temporaries are named "<name>.<process id>.<attempt>.tmp", so that a
-// later save can tell one left by a killed process from one that a running
-// copy of the program is writing.
-std::wstring temporaryName(const std::wstring& target, unsigned attempt)
+// What a save leaves beside the settings file, each named
+// "<name>.<process id>.<attempt>.<kind>", so that a later run can tell what
+// a killed or failed save left from what a running copy of the program is
+// writing, and a copy that holds a whole set from one that may not.
+enum class Leftover {
+    Temporary, // .tmp: the new file while it is written
+    Complete,  // .new: the new file once it is whole on disk, before it takes the name
+    Backup,    // .bak: the old file, which the replace puts aside
+};
+
+constexpr std::pair<Leftover, std::wstring_view> kinds[] = {
+    {Leftover::Temporary, L".tmp"},
+    {Leftover::Complete, L".new"},
+    {Leftover::Backup, L".bak"},
+};
+
+std::wstring leftoverName(const std::wstring& target, unsigned attempt, Leftover kind)
 {
     return target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(attempt) + L".tmp";
+           std::to_wstring(attempt) + std::wstring(kinds[static_cast<int>(kind)].second);
 }
 
-std::optional<DWORD> processOfTemporary(std::wstring_view name)
+struct FoundLeftover {
+    std::wstring path;
+    Leftover kind;
+    FILETIME written;
+};
+
+// The leftovers beside target of saves by processes that have ended.
+std::vector<FoundLeftover> leftoversOfEndedSaves(const std::wstring& target)
 {
-    constexpr std::wstring_view suffix = L".tmp";
-    if (!name.ends_with(suffix)) {
-        return std::nullopt;
+    const std::size_t nameStart = target.find_last_of(L"\\/") + 1;
+    const std::wstring folder = target.substr(0, nameStart);
+    const std::wstring name = target.substr(nameStart);
+    std::vector<FoundLeftover> leftovers;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((target + L".*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return leftovers;
     }
-    name.remove_suffix(suffix.size());
-    const std::size_t dot = name.find(L'.');
-    const std::wstring_view process = name.substr(0, dot);
-    const std::wstring_view attempt = dot == name.npos ? L"" : name.substr(dot + 1);
     const auto digits = [](std::wstring_view text) {
-        return !text.empty() && std::all_of(text.begin(), text.end(),
-                                            [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+        return !text.empty() && text.size() <= 10 &&
+               std::all_of(text.begin(), text.end(),
+                           [](wchar_t c) { return c >= L'0' && c <= L'9'; });
     };
-    if (!digits(process) || !digits(attempt) || process.size() > 10) {
-        return std::nullopt;
-    }
-    return static_cast<DWORD>(std::stoull(std::wstring(process)));
+    do {
+        std::wstring_view entry = found.cFileName;
+        if (entry.size() <= name.size() + 1 ||
+            CompareStringOrdinal(entry.data(), static_cast<int>(name.size()), name.data(),
+                                 static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
+            continue;
+        }
+        for (const auto& [kind, suffix] : kinds) {
+            std::wstring_view rest = entry.substr(name.size() + 1);
+            if (!rest.ends_with(suffix)) {
+                continue;
+            }
+            rest.remove_suffix(suffix.size());
+            const std::size_t dot = rest.find(L'.');
+            const std::wstring_view process = rest.substr(0, dot);
+            if (dot != rest.npos && digits(process) && digits(rest.substr(dot + 1)) &&
+                !isRunning(static_cast<DWORD>(std::stoull(std::wstring(process))))) {
+                leftovers.push_back({folder + found.cFileName, kind, found.ftLastWriteTime});
+            }
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return leftovers;
 }
 
 bool present(const std::wstring& path)
@@ -223,34 +266,22 @@ bool present(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// While no file has the settings file's name, a leftover may be the only
-// copy of a set, put aside by a replace that could not be finished: it stays.
-void removeStaleTemporaries(const std::wstring& target)
+// Only while a settings file stands: before, a leftover may be the only copy
+// of a set, put aside by a replace that could not be finished. A whole copy
+// newer than the settings file stays too, as the set of a save that ended
+// before its replace.
+void removeStaleLeftovers(const std::wstring& target)
 {
-    if (!present(target)) {
+    WIN32_FILE_ATTRIBUTE_DATA settings{};
+    if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &settings)) {
         return;
     }
-    const std::size_t nameStart = target.find_last_of(L"\\/") + 1;
-    const std::wstring folder = target.substr(0, nameStart);
-    const std::wstring name = target.substr(nameStart);
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((target + L".*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
+    for (const FoundLeftover& leftover : leftoversOfEndedSaves(target)) {
+        if (leftover.kind == Leftover::Temporary ||
+            CompareFileTime(&leftover.written, &settings.ftLastWriteTime) <= 0) {
+            DeleteFileW(leftover.path.c_str());
+        }
     }
-    do {
-        const std::wstring_view entry = found.cFileName;
-        if (entry.size() <= name.size() + 1 ||
-            CompareStringOrdinal(entry.data(), static_cast<int>(name.size()), name.data(),
-                                 static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
-            continue;
-        }
-        const auto process = processOfTemporary(entry.substr(name.size() + 1));
-        if (process && !isRunning(*process)) {
-            DeleteFileW((folder + found.cFileName).c_str());
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
 }
 
 // The errors of a file that another program holds for a moment: a virus
@@ -263,28 +294,17 @@ bool isPassing(DWORD error)
            error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Tries a call again while another program holds the file: five tries
+// Tries a call again while passing says its error may pass: five tries
 // within 150 ms, about as long as a scanner looks at a new file.
-DWORD retried(const std::function<DWORD()>& call)
+DWORD retried(const std::function<DWORD()>& call,
+              const std::function<bool(DWORD)>& passing = isPassing)
 {
     DWORD error = call();
-    for (int wait = 10; isPassing(error) && wait <= 80; wait *= 2) {
+    for (int wait = 10; passing(error) && wait <= 80; wait *= 2) {
         fileCalls().pause(std::chrono::milliseconds(wait));
         error = call();
     }
     return error;
-}
-
-// A name for the old file beside the temporary, counted on from it, so
-// that a backup a killed save left behind goes as a stale temporary.
-std::wstring freeBackupName(const std::wstring& target, unsigned attempt)
-{
-    for (;; ++attempt) {
-        std::wstring backup = temporaryName(target, attempt);
-        if (!present(backup)) {
-            return backup;
-        }
-    }
 }
 
 [[noreturn]] void failLeaving(const std::filesystem::path& path, DWORD error,
@@ -429,23 +449,32 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         fail(path, ERROR_ACCESS_DENIED);
     }
-    removeStaleTemporaries(target);
+    removeStaleLeftovers(target);
     // Beside the target, so the final move stays on one volume and is atomic.
+    // An attempt's names are all free: a process of the same id may have
+    // left some before.
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     unsigned attempt = 0;
-    for (; file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = temporaryName(target, attempt);
+    for (;; ++attempt) {
+        temporary = leftoverName(target, attempt, Leftover::Temporary);
+        if (present(leftoverName(target, attempt, Leftover::Complete)) ||
+            present(leftoverName(target, attempt, Leftover::Backup))) {
+            continue;
+        }
         file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (file != INVALID_HANDLE_VALUE) {
+            break;
+        }
+        const DWORD error = GetLastError();
         if (error == ERROR_ACCESS_DENIED && exists) {
             // Where the user may write the file but not make one beside it,
             // the file is overwritten: not atomic, but the only way to save.
             overwriteFile(path, bytes);
             return;
         }
-        if (file == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt > 100)) {
+        if (error != ERROR_FILE_EXISTS || attempt > 100) {
             fail(path, error);
         }
     }
@@ -464,26 +493,66 @@ void replaceFile(const std::filesystem::path& path, std::string_view bytes)
         calls.remove(temporary);
         fail(path, error);
     }
+    // Named whole only now, so that a later run takes it for a set.
+    const std::wstring complete = leftoverName(target, attempt, Leftover::Complete);
+    if (const DWORD error = retried([&] { return calls.move(temporary, complete); })) {
+        calls.remove(temporary);
+        fail(path, error);
+    }
     // ReplaceFileW keeps the old file's creation time, attributes and access
     // list, which a move over it would drop. Wine's keeps none of them, so the
     // attributes go onto the new file beforehand as well.
     constexpr DWORD carried =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (exists && (attributes & carried) != 0) {
-        SetFileAttributesW(temporary.c_str(), attributes & carried);
+        SetFileAttributesW(complete.c_str(), attributes & carried);
     }
     if (!exists) {
-        if (const DWORD error = retried([&] { return calls.move(temporary, target); })) {
-            recover(path, error, target, temporary, {});
+        if (const DWORD error = retried([&] { return calls.move(complete, target); })) {
+            recover(path, error, target, complete, {});
         }
         return;
     }
-    const std::wstring backup = freeBackupName(target, attempt);
-    if (const DWORD error = retried([&] { return calls.replace(temporary, target, backup); })) {
-        recover(path, error, target, temporary, backup);
+    // With a backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT leaves both files
+    // under their own names, so the replace may be tried again; what the
+    // folder holds decides.
+    const std::wstring backup = leftoverName(target, attempt, Leftover::Backup);
+    const auto passing = [&](DWORD error) {
+        return isPassing(error) || (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && present(target) &&
+                                    present(complete) && !present(backup));
+    };
+    if (const DWORD error =
+            retried([&] { return calls.replace(complete, target, backup); }, passing)) {
+        recover(path, error, target, complete, backup);
     }
     // The old file; should it be held open just now, a later save removes it.
     calls.remove(backup);
+}
+
+std::optional<std::filesystem::path> restoreLeftover(const std::filesystem::path& path)
+{
+    const std::wstring target = finalTarget(path);
+    if (present(target)) {
+        return std::nullopt;
+    }
+    std::optional<FoundLeftover> newest;
+    for (FoundLeftover& leftover : leftoversOfEndedSaves(target)) {
+        if (leftover.kind == Leftover::Temporary) {
+            continue; // may be cut short
+        }
+        const LONG order = newest ? CompareFileTime(&leftover.written, &newest->written) : LONG{1};
+        if (order > 0 || (order == 0 && leftover.kind == Leftover::Complete)) {
+            newest = std::move(leftover);
+        }
+    }
+    if (!newest) {
+        return std::nullopt;
+    }
+    if (const DWORD error = retried([&] { return fileCalls().move(newest->path, target); })) {
+        throw StorageError(path, systemMessage(error) + "; the last settings are in " +
+                                     utf8(newest->path));
+    }
+    return std::filesystem::path(newest->path);
 }
 
 void overwriteFile(const std::filesystem::path& path, std::string_view bytes)

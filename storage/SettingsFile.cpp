@@ -153,7 +153,19 @@ LoadedFile readSettings(FileReader& reader, LoadMode mode, const LoadServices& s
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services, LoadedFile& seen)
 {
-    const PathHolds holds = lookUp(path);
+    PathHolds holds = lookUp(path);
+    if (holds == PathHolds::Nothing) {
+        if (const std::optional<std::filesystem::path> leftover = restoreLeftover(path)) {
+            if (services.showMessage) {
+                services.showMessage(displayName(path) +
+                                         u" was missing: a save that could not "
+                                         u"be finished left its settings in " +
+                                         displayName(*leftover) + u", which now takes its place.",
+                                     u"Error");
+            }
+            holds = lookUp(path);
+        }
+    }
     if (holds != PathHolds::SettingsFile) {
         seen = LoadedFile{};
         seen.passedOver = holds == PathHolds::Other;

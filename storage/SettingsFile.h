@@ -58,8 +58,10 @@ struct LoadedFile {
 std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::string_view name);
 
 // Reads a settings file. A missing file (or a directory, or on Windows a file
-// marked hidden or system) reads as the empty text. Throws StorageError when
-// the file exists but cannot be tested or opened.
+// marked hidden or system) reads as the empty text, unless a save that could
+// not be finished left a whole copy of it (restoreLeftover): that copy is put
+// in its place, the user is told, and it is read. Throws StorageError when
+// the file exists but cannot be tested or opened, or the copy not be put back.
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services);
 // The same, also telling what the load saw.

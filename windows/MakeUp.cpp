@@ -1,6 +1,7 @@
 #include "MakeUp.h"
 
 #include "HighContrast.h"
+#include "SecretField.h"
 
 #include <QApplication>
 #include <QFont>
@@ -68,7 +69,8 @@ QWidget* create(const Control& design, QWidget* parent)
         return new QLabel(caption, parent);
     case Kind::TextBox:
         if (design.multiLine) {
-            auto* edit = new QPlainTextEdit(caption, parent);
+            auto* edit = design.secret ? new SecretTextEdit(caption, parent)
+                                       : new QPlainTextEdit(caption, parent);
             // Tab moves on to the next field, as in every other text box.
             edit->setTabChangesFocus(true);
             const bool horizontal = design.scrollBars == ScrollBars::Horizontal ||

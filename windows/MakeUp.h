@@ -77,6 +77,9 @@ struct Control {
     bool multiLine = false;
     ScrollBars scrollBars = ScrollBars::None;
     const char* picture = nullptr; // Qt resource path of an icon
+    // Shows passwords: a multi-line text box offers its selection as marked
+    // plain text alone (SecretTextEdit); a one-line QLineEdit does already.
+    bool secret = false;
 };
 
 struct Window {

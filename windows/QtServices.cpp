@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDebug>
 #include <QDialog>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,18 +32,50 @@ void QtMessageBox::information(std::u16string_view text, std::u16string_view tit
     box.exec();
 }
 
-void RunMessageBox::information(std::u16string_view text, std::u16string_view title)
+namespace {
+
+// A deferred delete runs once the handler that asked for it has returned to
+// its event loop: so then runs, not inside that handler.
+void afterHandler(QObject* context, std::function<void()> then)
 {
-    if (!m_silent) {
-        m_shown.information(text, title);
+    if (!context) {
         return;
     }
-    qWarning().noquote() << QString::fromUtf16(title.data(), title.size()) << ":"
-                         << QString::fromUtf16(text.data(), text.size());
+    auto* handlerReturned = new QObject;
+    QObject::connect(handlerReturned, &QObject::destroyed, context, std::move(then));
+    handlerReturned->deleteLater();
+}
+
+} // namespace
+
+void RunMessageBox::information(std::u16string_view text, std::u16string_view title)
+{
+    if (m_silent) {
+        qWarning().noquote() << QString::fromUtf16(title.data(), title.size()) << ":"
+                             << QString::fromUtf16(text.data(), text.size());
+        return;
+    }
+    ++m_open;
+    m_shown.information(text, title);
+    if (--m_open == 0) {
+        for (auto& [context, then] : std::exchange(m_afterBoxes, {})) {
+            afterHandler(context, std::move(then));
+        }
+    }
+}
+
+void RunMessageBox::afterBoxes(QObject& context, std::function<void()> then)
+{
+    if (m_open == 0) {
+        then();
+        return;
+    }
+    m_afterBoxes.emplace_back(&context, std::move(then));
 }
 
 void closeModalWindows()
 {
+    QDrag::cancel();
     QWidget* popup = nullptr;
     while ((popup = QApplication::activePopupWidget()) && popup->close()) {
     }

@@ -3,9 +3,15 @@
 #include "generation/Journal.h"
 #include "generation/Services.h"
 
+#include <QPointer>
 #include <QString>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class QLineEdit;
+class QObject;
 class QPlainTextEdit;
 class QWidget;
 
@@ -31,13 +37,20 @@ public:
     void information(std::u16string_view text, std::u16string_view title) override;
     void silence() { m_silent = true; }
 
+    // Calls then once no box of the run is open and the handler that opened
+    // the last one has returned to its event loop, at once when none is
+    // open. Nothing happens if context is gone by then.
+    void afterBoxes(QObject& context, std::function<void()> then);
+
 private:
     MessageBox& m_shown;
     bool m_silent = false;
+    int m_open = 0;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterBoxes;
 };
 
-// Closes every open message box and menu of the program, so that the event
-// loops they run return to the handlers that opened them.
+// Closes every open message box and menu of the program and cancels a drag,
+// so that the event loops they run return to the handlers that opened them.
 void closeModalWindows();
 
 // The clipboard, which gets each copy marked as a secret (SensitiveClipboard.h).

@@ -1,7 +1,7 @@
 #include "SecretField.h"
 
-#include "QtServices.h"
 #include "SensitiveClipboard.h"
+#include "generation/Journal.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,25 +15,32 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
-
-#include <memory>
 
 namespace passgen {
 
 namespace {
+
+// As Qt's own editor offers it, so that the guard knows it in PRIMARY.
+QString selectedPlainText(const QPlainTextEdit& edit)
+{
+    return edit.textCursor().selection().toPlainText();
+}
 
 // Watches a field's events and takes over every one that would copy its
 // text; what differs between the one-line field and the journal is left to
 // the two kinds below.
 class SecretField : public QObject {
 public:
-    SecretField(QWidget& field, std::unique_ptr<TextField> text)
-        : QObject(&field), m_field(field), m_text(std::move(text))
+    SecretField(QWidget& field, TextField& text) : QObject(&field), m_field(field), m_text(text)
     {
         field.installEventFilter(this);
-        connect(QGuiApplication::clipboard(), &QClipboard::selectionChanged, this,
-                &SecretField::keepOutOfSelection);
+        field.setInputMethodHints(field.inputMethodHints() | Qt::ImhSensitiveData |
+                                  Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        connect(clipboard, &QClipboard::selectionChanged, this, &SecretField::keepOutOfSelection);
+        connect(clipboard, &QClipboard::dataChanged, this, &SecretField::markStrayCopy);
     }
 
 protected:
@@ -57,22 +64,22 @@ protected:
 
     void copy()
     {
-        if (m_text->SelLength() > 0) {
-            putSensitiveText(QString::fromStdU16String(m_text->SelText()));
+        if (m_text.SelLength() > 0) {
+            putSensitiveText(QString::fromStdU16String(m_text.SelText()));
         }
     }
 
     void cut()
     {
-        if (isReadOnly() || m_text->SelLength() == 0) {
+        if (isReadOnly() || m_text.SelLength() == 0) {
             return;
         }
-        const std::u16string text = m_text->SelText();
+        const std::u16string text = m_text.SelText();
         putSensitiveText(QString::fromStdU16String(text));
         // A clipboard that another program holds open takes nothing; the
         // password then stays in the field instead of being lost.
         if (clipboardText().toStdU16String() == text) {
-            m_text->setSelText(u"");
+            m_text.setSelText(u"");
         }
     }
 
@@ -80,6 +87,8 @@ private:
     virtual QMenu* standardMenu() = 0;
     // The selection as the field itself puts it into PRIMARY.
     virtual QString selectionAsCopied() const = 0;
+    // The whole text, line breaks as LF, as the accessibility bridge reads it.
+    virtual QString plainText() const = 0;
     // Keys other than copy and cut that copy text; true if it was one.
     virtual bool otherCopyKey(const QKeyEvent&) { return false; }
     virtual void mousePress(const QObject&, const QMouseEvent&) {}
@@ -107,10 +116,8 @@ private:
         }
         QMenu* menu = standardMenu();
         for (QAction* action : menu->actions()) {
-            if (isStandard(*action, "edit-copy", SLOT(copy()))) {
-                reroute(*action, &SecretField::copy);
-            } else if (isStandard(*action, "edit-cut", SLOT(cut()))) {
-                reroute(*action, &SecretField::cut);
+            if (!reroute(*action, "edit-copy", SLOT(copy()), &SecretField::copy)) {
+                reroute(*action, "edit-cut", SLOT(cut()), &SecretField::cut);
             }
         }
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -118,16 +125,20 @@ private:
         return true;
     }
 
-    bool isStandard(QAction& action, const char* name, const char* slot)
+    // Makes the action call command if it is the standard one that calls the
+    // field's slot; returns whether it was.
+    bool reroute(QAction& action, const char* name, const char* slot,
+                 void (SecretField::*command)())
     {
-        return action.objectName() == QLatin1String(name) ||
-               disconnect(&action, SIGNAL(triggered()), &m_field, slot);
-    }
-
-    void reroute(QAction& action, void (SecretField::*command)())
-    {
+        // Qt gives only the journal's actions names; disconnecting is how an
+        // action is found connected to the slot.
+        if (action.objectName() != QLatin1String(name) &&
+            !disconnect(&action, SIGNAL(triggered()), &m_field, slot)) {
+            return false;
+        }
         disconnect(&action, &QAction::triggered, nullptr, nullptr);
         connect(&action, &QAction::triggered, this, command);
+        return true;
     }
 
     // Runs inside the field's own write to PRIMARY, before the event loop
@@ -146,14 +157,31 @@ private:
         }
     }
 
+    // Runs inside the write to the clipboard on X11, as keepOutOfSelection
+    // does; on Windows Qt tells of a write only later.
+    void markStrayCopy()
+    {
+        QClipboard& clipboard = *QGuiApplication::clipboard();
+        if (!clipboard.ownsClipboard()) {
+            return;
+        }
+        const QMimeData* data = clipboard.mimeData();
+        if (!data || carriesMarks(*data)) {
+            return;
+        }
+        const QString text = data->text();
+        if (!text.isEmpty() && plainText().contains(text)) {
+            putSensitiveText(text);
+        }
+    }
+
     QWidget& m_field;
-    std::unique_ptr<TextField> m_text;
+    TextField& m_text;
 };
 
 class SecretLineEdit final : public SecretField {
 public:
-    explicit SecretLineEdit(QLineEdit& edit)
-        : SecretField(edit, std::make_unique<LineEditField>(edit)), m_edit(edit)
+    SecretLineEdit(QLineEdit& edit, TextField& text) : SecretField(edit, text), m_edit(edit)
     {
         edit.setDragEnabled(false);
     }
@@ -161,6 +189,7 @@ public:
 private:
     QMenu* standardMenu() override { return m_edit.createStandardContextMenu(); }
     QString selectionAsCopied() const override { return m_edit.selectedText(); }
+    QString plainText() const override { return m_edit.text(); }
 
     // The X11 key scheme's Ctrl+K and Ctrl+U cut the rest of the line and
     // the whole line.
@@ -183,8 +212,7 @@ private:
 
 class SecretJournal final : public SecretField {
 public:
-    explicit SecretJournal(QPlainTextEdit& edit)
-        : SecretField(edit, std::make_unique<JournalField>(edit)), m_edit(edit)
+    SecretJournal(QPlainTextEdit& edit, TextField& text) : SecretField(edit, text), m_edit(edit)
     {
         // The mouse and its context menu reach the viewport, not the editor.
         edit.viewport()->installEventFilter(this);
@@ -192,19 +220,21 @@ public:
 
 private:
     QMenu* standardMenu() override { return m_edit.createStandardContextMenu(); }
-    QString selectionAsCopied() const override
+    QString selectionAsCopied() const override { return selectedPlainText(m_edit); }
+    QString plainText() const override
     {
-        return m_edit.textCursor().selection().toPlainText();
+        return m_edit.document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
     }
 
     // A press inside the selection would pick it up to be dragged out;
     // dropped first, the press starts a new selection instead, as a press
-    // outside it does. The view stays where it is, so the press lands on
+    // outside it does. Only a press with Shift alone extends the selection,
+    // which Qt then does. The view stays where it is, so the press lands on
     // the character under the mouse.
     void mousePress(const QObject& watched, const QMouseEvent& press) override
     {
         if (&watched != m_edit.viewport() || press.button() != Qt::LeftButton ||
-            (press.modifiers() & Qt::ShiftModifier) || !m_edit.textCursor().hasSelection()) {
+            press.modifiers() == Qt::ShiftModifier || !m_edit.textCursor().hasSelection()) {
             return;
         }
         QScrollBar& horizontal = *m_edit.horizontalScrollBar();
@@ -221,14 +251,19 @@ private:
 
 } // namespace
 
-void keepSecret(QLineEdit& field)
+QMimeData* SecretTextEdit::createMimeDataFromSelection() const
 {
-    new SecretLineEdit(field);
+    return sensitiveMimeData(selectedPlainText(*this));
 }
 
-void keepSecret(QPlainTextEdit& field)
+void keepSecret(QLineEdit& field, TextField& text)
 {
-    new SecretJournal(field);
+    new SecretLineEdit(field, text);
+}
+
+void keepSecret(QPlainTextEdit& field, TextField& text)
+{
+    new SecretJournal(field, text);
 }
 
 } // namespace passgen

@@ -6,14 +6,30 @@
 
 namespace passgen {
 
+namespace {
+
 // KDE's hint, which Klipper and other X11 and Wayland clipboard managers
 // honour.
+const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+
+} // namespace
+
 void putSensitiveText(const QString& text)
+{
+    QGuiApplication::clipboard()->setMimeData(sensitiveMimeData(text));
+}
+
+QMimeData* sensitiveMimeData(const QString& text)
 {
     auto* data = new QMimeData;
     data->setText(text);
-    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
-    QGuiApplication::clipboard()->setMimeData(data);
+    data->setData(hint, QByteArrayLiteral("secret"));
+    return data;
+}
+
+bool carriesMarks(const QMimeData& data)
+{
+    return data.data(hint) == "secret";
 }
 
 QString clipboardText()

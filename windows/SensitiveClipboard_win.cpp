@@ -1,5 +1,7 @@
 #include "SensitiveClipboard.h"
 
+#include <QMimeData>
+
 #include <windows.h>
 
 #include <cstring>
@@ -71,6 +73,18 @@ void putSensitiveText(const QString& text)
         }
     }
     CloseClipboard();
+}
+
+QMimeData* sensitiveMimeData(const QString& text)
+{
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+
+bool carriesMarks(const QMimeData&)
+{
+    return false; // Qt's data never has the formats that putSensitiveText writes
 }
 
 QString clipboardText()

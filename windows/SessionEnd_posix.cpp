@@ -27,7 +27,8 @@ extern "C" void onSignal(int)
 void closeOnSessionEnd(std::function<void()> quit)
 {
     // An X11 session manager's request to save may be a mere checkpoint, so
-    // it is no quit; when the session ends, Qt quits the event loop.
+    // it is no quit; the end of the session comes as QEvent::Quit, which the
+    // frame window takes. This covers an exit from the loop past that event.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, quit);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return; // the program still runs; only a signal then ends it unsaved

@@ -33,7 +33,7 @@ const Control controls[] = {
      .toolTip = "select all", .accessibleName = "Выделить всё", .picture = ":/icons/selectall.ico"},
     {.name = "txtPass", .kind = Kind::TextBox, .container = nullptr,
      .left = 105, .top = 60, .width = 6315, .height = 3435, .tabIndex = 2, .accessibleName = "Журнал",
-     .font = {"Tahoma", 12}, .multiLine = true, .scrollBars = ScrollBars::Both},
+     .font = {"Tahoma", 12}, .multiLine = true, .scrollBars = ScrollBars::Both, .secret = true},
     {.name = "fr1", .kind = Kind::Frame, .container = nullptr,
      .left = 105, .top = 3540, .width = 6945, .height = 1455, .tabIndex = 0},
     {.name = "cmdGen", .kind = Kind::Button, .container = "fr1",
@@ -45,7 +45,7 @@ const Control controls[] = {
      .picture = ":/icons/journal.ico"},
     {.name = "txtPasswd", .kind = Kind::TextBox, .container = "fr1",
      .left = 105, .top = 780, .width = 6105, .height = 555, .tabIndex = 1, .accessibleName = "Пароль",
-     .font = {"Courier New", 20.25}},
+     .font = {"Courier New", 20.25}, .secret = true},
 };
 // clang-format on
 
@@ -62,12 +62,11 @@ frmMain::frmMain(Module1& settings, const frmMainServices& services, QWidget* pa
     paint(*widgets.value("fr1"), lightBlue);
     paint(*this, lightBlue);
 
-    // Both fields show passwords: every copy out of them is marked as one.
-    keepSecret(*m_txtPasswd);
-    keepSecret(*m_txtPass);
-
     m_passwordField = std::make_unique<LineEditField>(*m_txtPasswd);
     m_journalField = std::make_unique<JournalField>(*m_txtPass);
+    // Both fields show passwords: every copy out of them is marked as one.
+    keepSecret(*m_txtPasswd, *m_passwordField);
+    keepSecret(*m_txtPass, *m_journalField);
     const GenPassServices genPass{services.messageBox,
                                   [this] { return windowTitle().toStdU16String(); },
                                   services.settingsWindow, services.clock, services.random};

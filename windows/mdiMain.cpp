@@ -9,11 +9,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDrag>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
-#include <QThread>
-#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -101,6 +100,7 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
     connect(button("cmdSetup"), &QToolButton::clicked, this,
             [this] { bringUp(m_frmSetup, setupPlace.top, setupPlace.left); });
     connect(button("cmdExit"), &QToolButton::clicked, this, &QWidget::close);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 mdiMain::~mdiMain() = default;
@@ -116,23 +116,20 @@ void mdiMain::Load()
                                     m_boxes.information(text, title);
                                 },
                                 [] { QCoreApplication::processEvents(); }};
-    // A quit that comes while the files are read waits for the load: the
-    // settings it would save are still half read.
-    m_loading = true;
     try {
         m_settings.Simbols = LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks,
                                       services, m_loadedSimbols);
         m_settings.Excluds = LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines,
                                       services, m_loadedExcluds);
     } catch (...) {
-        m_loading = false;
+        m_stage = Stage::Ended;
         throw;
     }
     m_settings.LenPass = 6;
     m_settings.NPass = 1;
-    m_loaded = true;
-    m_loading = false;
-    if (m_quitAfterLoad) {
+    const bool quit = m_stage == Stage::QuitWhenLoaded;
+    m_stage = Stage::Running;
+    if (quit) {
         closeSequence();
     }
 }
@@ -141,14 +138,30 @@ void mdiMain::quitFromOutside()
 {
     m_boxes.silence();
     closeModalWindows();
-    if (m_loading) {
-        m_quitAfterLoad = true;
-        return;
-    }
     // Saves now: at the session's end Windows may end the process as soon
     // as this request returns.
     closeSequence();
-    close();
+    if (m_stage > Stage::Running) {
+        close();
+    }
+}
+
+bool mdiMain::isClosing() const
+{
+    return m_stage == Stage::QuitWhenLoaded || m_stage > Stage::Running;
+}
+
+// Qt's own quit would close the windows through closeEvent, where the close's
+// messages still show. Once the files are saved it goes on, so the event
+// loop ends.
+bool mdiMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit &&
+        m_stage < Stage::Saved) {
+        quitFromOutside();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void mdiMain::centreOnScreen()
@@ -242,44 +255,49 @@ void mdiMain::closeEvent(QCloseEvent* event)
 
 void mdiMain::closeSequence()
 {
-    if (!m_closing) {
-        m_closing = true;
-        // An open settings window commits its fields before they are saved.
-        if (frmSetup* setup = m_frmSetup.loaded()) {
-            setup->unload();
-        }
-    }
-    saveRemaining();
-    unloadChildren();
-}
-
-// A quit that comes while a message about the first file is open saves the
-// second one itself, and no file is saved twice.
-void mdiMain::saveRemaining()
-{
-    if (!m_loaded) {
-        return;
-    }
-    while (m_saved < 2) {
-        if (m_saved++ == 0) {
+    for (;;) {
+        switch (m_stage) {
+        case Stage::Loading:
+            m_stage = Stage::QuitWhenLoaded; // Load() closes once it has read both files
+            return;
+        case Stage::QuitWhenLoaded:
+        case Stage::Saved:
+        case Stage::Ended:
+            return;
+        case Stage::Running:
+            m_stage = Stage::SavingSimbols;
+            // An open settings window commits its fields before they are saved.
+            if (frmSetup* setup = m_frmSetup.loaded()) {
+                setup->unload();
+            }
+            break;
+        case Stage::SavingSimbols:
+            m_stage = Stage::SavingExcluds;
             save(m_settings.Simbols, "simbols", m_loadedSimbols);
-        } else {
+            break;
+        case Stage::SavingExcluds:
+            m_stage = Stage::Saved;
             save(m_settings.Excluds, "excluds", m_loadedExcluds);
+            unloadChildren();
+            return;
         }
     }
 }
 
+// A child window's handler may still wait below, in the loop of a message box
+// or a drag it opened; deleting the window under it would crash it when that
+// loop returns. Qt deletes a drag once its handler has returned.
 void mdiMain::unloadChildren()
 {
-    // A child window's handler may still wait below, in the loop of a
-    // message box or menu it opened; deleting the window under it would
-    // crash it when that loop returns. The program's own loop is level 1.
-    if (QThread::currentThread()->loopLevel() > 1) {
-        QTimer::singleShot(std::chrono::milliseconds(20), this, &mdiMain::unloadChildren);
+    if (QDrag* drag = m_area->findChild<QDrag*>()) {
+        connect(drag, &QObject::destroyed, this, &mdiMain::unloadChildren);
         return;
     }
-    m_frmSetup.unload();
-    m_frmMain.unload();
+    m_boxes.afterBoxes(*this, [this] {
+        m_frmSetup.unload();
+        m_frmMain.unload();
+        m_stage = Stage::Ended;
+    });
 }
 
 } // namespace passgen

@@ -31,10 +31,11 @@ float cmdExitLeft(float frameWidth, float buttonWidth);
 // settings windows, and the start and end of a run. It holds the settings.
 //
 // Every quit request ends in one close sequence: the close box and cmdExit
-// through closeEvent, a signal, the session's end or another program's close
-// through quitFromOutside. It commits the settings window's fields and saves
-// both sets at once, exactly once, but unloads the child windows only when
-// no handler of theirs is still waiting in a message box's or menu's loop.
+// through closeEvent; a signal, the session's end, Qt's own quit or another
+// program's close through quitFromOutside. It commits the settings window's
+// fields and saves both sets at once, exactly once, but unloads the child
+// windows only when no handler of theirs is still waiting in a message box's
+// or a drag's loop.
 class mdiMain final : public QMainWindow {
     Q_OBJECT
 
@@ -50,14 +51,15 @@ public:
     void Load();
 
     // A quit request from outside the window: a signal, the session's end,
-    // another program's close. Closes the open message boxes and shows no
-    // more, since nobody may be there to answer them, then closes as the
-    // close box does.
+    // Qt's own quit (QEvent::Quit, which this window takes from the
+    // application until the files are saved), another program's close.
+    // Closes the open message boxes and shows no more, since nobody may be
+    // there to answer them, then closes as the close box does.
     void quitFromOutside();
 
     // Whether the close sequence has begun; the program then ends rather
     // than showing the frame.
-    bool isClosing() const { return m_closing; }
+    bool isClosing() const;
 
     // The message boxes of the run, silenced by a quit from outside.
     MessageBox& messageBox() { return m_boxes; }
@@ -78,16 +80,29 @@ public:
     QToolButton* button(const char* name) const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Where the run stands. Each step of the close is a stage of its own and
+    // is left before it runs, so that a quit that comes while one of the
+    // close's messages is open carries the close on from the next step.
+    enum class Stage {
+        Loading,        // the settings files are being read
+        QuitWhenLoaded, // a quit came during the load, whose sets are half read
+        Running,
+        SavingSimbols, // the close has begun and committed the settings window
+        SavingExcluds,
+        Saved, // both files written or tried; the children unload when no handler waits
+        Ended, // the children are unloaded, or the load failed: nothing is saved
+    };
+
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
     void closeSequence();
-    void saveRemaining();
     void unloadChildren();
     void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
 
@@ -101,11 +116,7 @@ private:
     ChildWindow<frmMain> m_frmMain;
     LoadedFile m_loadedSimbols;
     LoadedFile m_loadedExcluds;
-    bool m_loaded = false;
-    bool m_loading = false;
-    bool m_quitAfterLoad = false;
-    bool m_closing = false;
-    int m_saved = 0; // how many of the two files the close has saved or tried
+    Stage m_stage = Stage::Loading;
     bool m_writeFailed = false;
     bool m_centreWhenFramed = false;
 };

@@ -150,19 +150,44 @@ TEST_F(Folder, failureShowsTheSystemsOwnWords)
     }
 }
 
-TEST_F(Folder, saveRemovesTemporariesOfProcessesThatAreGone)
+// Until the clock that stamps files has passed the file's last write, so
+// that a file written now is newer.
+void waitUntilNewerThan(const fs::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    FILETIME now{};
+    do {
+        GetSystemTimeAsFileTime(&now);
+    } while (CompareFileTime(&now, &data.ftLastWriteTime) <= 0);
+}
+
+// While there is no settings file, a leftover may be the only copy of a set;
+// once there is one, what ended saves left goes, but for a whole copy newer
+// than it.
+TEST_F(Folder, saveRemovesWhatSavesOfProcessesThatAreGoneLeft)
 {
     const std::wstring base = file("simbols").native();
-    const fs::path stale = base + L".4294967280.0.tmp"; // no such process
-    const fs::path other = base + L".old";
-    std::ofstream(stale) << "partial";
-    std::ofstream(other) << "someone else's";
-    // While there is no settings file, a leftover may be the only copy of a set.
+    // 4294967280: no such process; ".old" is someone else's.
+    const std::pair<std::wstring, bool> older[] = {{L".4294967280.0.tmp", false},
+                                                   {L".4294967280.1.bak", false},
+                                                   {L".4294967280.2.new", false},
+                                                   {L".old", true}};
+    // As an ended process of this one's id left it: no save of this one takes its name.
+    const std::wstring newer = base + L"." + std::to_wstring(GetCurrentProcessId()) + L".0.new";
+    for (const auto& [name, kept] : older) {
+        testing::writeBytes(base + name, "set");
+    }
+    waitUntilNewerThan(base + older[3].first); // the leftovers are older than the file
     SaveFile(u"new", file("simbols"));
-    EXPECT_TRUE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(base + older[0].first));
+    waitUntilNewerThan(file("simbols"));
+    testing::writeBytes(newer, "newer set");
     SaveFile(u"newer", file("simbols"));
-    EXPECT_FALSE(fs::exists(stale));
-    EXPECT_TRUE(fs::exists(other));
+    for (const auto& [name, kept] : older) {
+        EXPECT_EQ(fs::exists(base + name), kept) << fs::path(name).string();
+    }
+    EXPECT_TRUE(fs::exists(newer));
 }
 
 FILETIME creationTime(const fs::path& path)
@@ -183,7 +208,7 @@ TEST_F(Folder, saveKeepsTheCreationTimeAndTheAttributesOfTheFile)
     constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
     ASSERT_TRUE(SetFileAttributesW(file("simbols").c_str(), kept));
     const FILETIME created = creationTime(file("simbols"));
-    Sleep(50); // a file made now would have a later creation time
+    waitUntilNewerThan(file("simbols")); // a file made now would have a later creation time
 
     SaveFile(u"new", file("simbols"));
     EXPECT_EQ(readBytes(file("simbols")), "new\r\n");

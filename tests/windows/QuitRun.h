@@ -5,8 +5,12 @@
 #include "windows/mdiMain.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,13 +45,30 @@ inline bool anyWindowShown()
     return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); });
 }
 
-// Calls back once, from inside the first message box's own event loop.
-class InMessageBox {
+// Waits until the close has deleted the child windows, the last thing it
+// leaves for later; false if they are still there after 10 s.
+inline bool childWindowsGone(const mdiMain& window)
+{
+    return QTest::qWaitFor([&] { return window.area().findChildren<QMdiSubWindow*>().isEmpty(); },
+                           10000);
+}
+
+inline bool dragging()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(),
+                       [](QWidget* w) { return w->findChild<QDrag*>() != nullptr; });
+}
+
+// Calls back once, from inside the first message box's or drag's own event
+// loop.
+class InNestedLoop {
 public:
-    explicit InMessageBox(std::function<void()> callback) : m_callback(std::move(callback))
+    explicit InNestedLoop(std::function<void()> callback) : m_callback(std::move(callback))
     {
         QObject::connect(&m_watch, &QTimer::timeout, [this] {
-            if (m_callback && qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (m_callback &&
+                (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) || dragging())) {
                 std::exchange(m_callback, nullptr)();
             }
         });

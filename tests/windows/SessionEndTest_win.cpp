@@ -106,18 +106,14 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
             answer = send(frame, request);
         }
     };
-    const testing::InMessageBox inMessageBox(ask);
+    const testing::InNestedLoop inNestedLoop(ask);
     const bool ended = testing::runUntilNoWindowIsLeft([&] {
         if (moment.steps) {
             moment.steps(*window);
         }
         ask();
     });
-    // The close unloads the child windows once no message box's loop is
-    // left below it.
-    QTest::qWaitFor([&] {
-        return !window->generatorWindow().loaded() && !window->setupWindow().loaded();
-    });
+    EXPECT_TRUE(testing::childWindowsGone(*window)); // the last thing the close leaves for later
 
     EXPECT_TRUE(ended) << "a window was still open";
     EXPECT_TRUE(asked);
@@ -132,7 +128,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
     EXPECT_FALSE(window->writeFailed());
     // Saved once: nothing writes the files again later.
     writeBytes(SettingsPath(folder.path(), "simbols"), "later\r\n");
-    QApplication::processEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), "later\r\n");
     testing::hookedWindow() = nullptr;
     window.reset();

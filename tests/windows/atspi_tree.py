@@ -9,6 +9,7 @@ Opening goes through the toolbar buttons' own "Press" actions, so a screen
 reader's way of pressing a button is checked too. Runs with the system
 Python, which python3-pyatspi installs for.
 """
+import subprocess
 import sys
 import time
 
@@ -46,6 +47,7 @@ LABELLED_BY = {
     "Кол-во паролей": "Кол-во паролей:",
 }
 NO_SYMBOLS = "Нет символов для генерации пароля"
+HINT = "x-kde-passwordManagerHint"
 
 INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio button",
                      "combo box", "spin button", "toggle button", "menu item"}
@@ -183,6 +185,17 @@ def check(app):
         if name not in checked:
             faults.append(f"window {name!r} is not on the bus")
 
+    # A screen reader's own copy and cut of a password are marked as a secret
+    # on the clipboard, as every other copy is.
+    for name, take in (("Пароль", "copyText"), ("Журнал", "cutText")):
+        editable = find(app, name, "text").queryEditableText()
+        editable.setTextContents("Kx7#q")
+        getattr(editable, take)(0, 5)
+        targets = clipboard("TARGETS").split()
+        if HINT.encode() not in targets or clipboard(HINT) != b"secret":
+            faults.append(f"{name!r}: {take} puts {clipboard('UTF8_STRING')!r} on the "
+                          f"clipboard without the mark, offering {targets}")
+
     # A message box must read out its text: the generator with no symbols.
     press(find(app, "Генерировать", "push button"))
     box = wait_for("the message box", lambda: message_box(application()))
@@ -193,6 +206,11 @@ def check(app):
         faults.append(f"the message box does not read out {NO_SYMBOLS!r}")
     press(find(box, "OK", "push button"))
     return faults
+
+
+def clipboard(target):
+    return subprocess.run(["xclip", "-selection", "clipboard", "-o", "-t", target],
+                          capture_output=True, timeout=10, check=False).stdout
 
 
 def message_box(app):

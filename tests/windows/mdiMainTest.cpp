@@ -267,6 +267,9 @@ public:
     }
     Error move(const fs::path& from, const fs::path& to) override
     {
+        if (to.has_extension()) { // the new file named whole beside the settings file
+            return FileCalls::move(from, to);
+        }
         placed.push_back(to.filename().string());
         return placed.size() == 1 ? FileCalls::move(from, to) : ioError;
     }
