@@ -56,10 +56,12 @@ linux() {
 leg linux linux
 
 # The window tests too: a window deleted under its own handler shows only
-# there. Qt itself is not instrumented.
+# there. Qt itself is not instrumented. Unoptimized (Debug): the sanitizers
+# find as much, it compiles in a third of the time, and the asserts in Qt's
+# headers are on.
 sanitize() {
-    cmake -S . -B build-sanitize -DPASSGEN_SANITIZE=ON -DPASSGEN_WINDOWS=ON -DPASSGEN_BENCH=OFF \
-        -DPASSGEN_TESTS=ON
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPASSGEN_SANITIZE=ON \
+        -DPASSGEN_WINDOWS=ON -DPASSGEN_BENCH=OFF -DPASSGEN_TESTS=ON
     cmake --build build-sanitize --parallel "$jobs"
     ctest --test-dir build-sanitize --output-on-failure --parallel "$jobs"
 }
