@@ -4,9 +4,9 @@
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # libFuzzer targets for about 30 s each, and last the Windows leg: the whole
 # program cross-built for Windows with a static Qt and every test run under
-# Wine (scripts/test-windows.sh), and a check that two release builds of the
-# last commit give the same bytes (scripts/check-reproducible.sh). Ends with
-# a table of how long each leg took.
+# Wine (scripts/test-windows.sh), and a check that the packages made from
+# these builds are the release's bytes (scripts/check-reproducible.sh, which
+# builds the release once more). Ends with a table of how long each leg took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -57,7 +57,7 @@ leg linux linux
 
 # The window tests too: a window deleted under its own handler shows only
 # there. Qt itself is not instrumented. Unoptimized (Debug): the sanitizers
-# find as much, it compiles in a third of the time, and the asserts in Qt's
+# find as much, it compiles in less than half the time, and the asserts in Qt's
 # headers are on.
 sanitize() {
     cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPASSGEN_SANITIZE=ON \
@@ -79,7 +79,7 @@ leg fuzz fuzz
 # system that cannot install them skips the leg and says so.
 if leg "windows packages" bash scripts/install-deps.sh --windows; then
     leg windows bash scripts/test-windows.sh --installed
-    leg reproducible bash scripts/check-reproducible.sh
+    leg reproducible bash scripts/check-reproducible.sh --reuse
 else
     echo "test.sh: MinGW-w64 or Wine could not be installed; the Windows leg was skipped" >&2
 fi
