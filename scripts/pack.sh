@@ -22,6 +22,9 @@ generator=$(sed -n 's/^set(CPACK_GENERATOR "\(.*\)")$/\1/p' "$config")
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || date +%s)
 fi
+# The Windows strip stamps the program's header with it, else with the time
+# it ran.
+export SOURCE_DATE_EPOCH
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

@@ -3,8 +3,9 @@
 # tarball (built in build-release/), the Windows zip (built in
 # build-windows/ with the cached Qt for Windows, scripts/build-qt-windows.sh)
 # and SHA256SUMS for both. Anyone who runs it on the same commit gets the
-# same bytes: every time stamp inside is the last commit's, and no path of
-# the machine goes in (scripts/check-reproducible.sh checks both). Installs
+# same bytes, as from scripts/package-windows.sh and scripts/pack.sh: every
+# time stamp inside is the last commit's, and no path of the machine goes in
+# (scripts/check-reproducible.sh checks both). Installs
 # what is missing first, unless called with --installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,10 +15,6 @@ if [ "${1:-}" != "--installed" ]; then
     bash scripts/install-deps.sh
     bash scripts/install-deps.sh --windows
 fi
-
-# rcc stamps the embedded icons with it, pack.sh the packed files.
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
-export SOURCE_DATE_EPOCH
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPASSGEN_TESTS=OFF \
     -DPASSGEN_BENCH=OFF >/dev/null

@@ -25,13 +25,16 @@ start_wine_session() {
     fi
     # As on Windows since Vista: visual styles on (Wine's own Light theme), so
     # the windows style draws with the theme, and ClearType, without which
-    # Wine's Tahoma loses its thin stems at the journal's size.
+    # Wine's Tahoma loses its thin stems at the journal's size. No window
+    # manager runs on the display, so the windows are Wine's own to manage:
+    # else Wine waits 2 s for a manager's answer at every window it hides.
     local theme='C:\\windows\\resources\\themes\\light\\light.msstyles'
     printf '%s\n' 'REGEDIT4' '' \
         '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' \
         '"ThemeActive"="1"' "\"DllName\"=\"$theme\"" '"ColorName"="NormalColor"' \
         '"SizeName"="NormalSize"' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' \
-        '"FontSmoothing"="2"' '"FontSmoothingType"=dword:00000002' >"$WINEPREFIX/theme.reg"
+        '"FontSmoothing"="2"' '"FontSmoothingType"=dword:00000002' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' >"$WINEPREFIX/theme.reg"
     "$WINE" regedit "$WINEPREFIX/theme.reg" >/dev/null 2>&1
     wineserver -w
     # Drive P: stands for a program folder at the root of a drive.
