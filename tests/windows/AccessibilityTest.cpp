@@ -375,7 +375,12 @@ INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
                                            Theme{"highContrastMode", nullptr},
                                            Theme{"light", "dark"},
                                            Theme{"light", "highContrastMode"},
-                                           Theme{"highContrastMode", "light"}));
+                                           Theme{"highContrastMode", "light"}),
+                         [](const ::testing::TestParamInfo<Theme>& info) {
+                             const char* then = info.param.second;
+                             return std::string(info.param.first) +
+                                    (then ? std::string("_then_") + then : std::string());
+                         });
 
 struct KeyPress {
     const char* form;
