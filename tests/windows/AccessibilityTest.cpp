@@ -442,6 +442,13 @@ TEST_F(Accessibility, keyboardAloneGeneratesSelectsCopiesAndClears)
     tabTo("frmMain", "cmdDelSel");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(window->generatorWindow().get().txtPass()->toPlainText().isEmpty());
+
+    // F6 to the toolbar button it left, and F6 back to the control it left.
+    QWidget* left = QApplication::focusWidget();
+    QTest::keyClick(left, Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), window->button("cmdGen"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), left);
 }
 
 TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
