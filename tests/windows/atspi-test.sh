@@ -31,6 +31,11 @@ trap cleanup EXIT
 # with none there the symbol set is empty, which the message-box check needs.
 cp "$passgen" "$work/passgen"
 
+# A runtime folder of its own: else the accessibility bus's socket is
+# ~/.cache/at-spi/bus, which a run beside this one (another build's tests)
+# takes over and deletes.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 eval "$(dbus-launch --sh-syntax)"
 "$bus_launcher" --launch-immediately >"$work/atspi.log" 2>&1 &
 pids+=($!)
