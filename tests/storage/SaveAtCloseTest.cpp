@@ -146,6 +146,8 @@ TEST(StorageError, messageDecodesTheReasonAsItWasEncoded)
     EXPECT_EQ(StorageError("simbols", "Отказано в доступе").message(),
               u"simbols: Отказано в доступе");
     EXPECT_EQ(StorageError("simbols", "bad \xD0 byte").message(), u"simbols: bad \uFFFD byte");
+    EXPECT_EQ(StorageError("simbols", "smile \xF0\x9F\x98\x80").message(),
+              u"simbols: smile \U0001F600");
     std::setlocale(LC_ALL, saved.c_str());
 }
 
