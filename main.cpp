@@ -29,10 +29,7 @@ int main(int argc, char** argv)
         window.Load();
     } catch (const passgen::StorageError& error) {
         // Ends before anything is written, so an unreadable file is not replaced.
-        window.messageBox().information(QStringLiteral("Cannot read the settings file %1")
-                                            .arg(QString::fromStdU16String(error.message()))
-                                            .toStdU16String(),
-                                        u"Error");
+        window.messageBox().information(passgen::cannotReadMessage(error), u"Error");
         return 1;
     }
     int status = 0;

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::u16string_view lineBreak = u"\r\n";
 constexpr std::u16string_view notCopiedMessage =
-    u"Nothing was copied: the clipboard could not be written.";
+    u"Ничего не скопировано: не удалось записать в буфер обмена.";
 
 } // namespace
 

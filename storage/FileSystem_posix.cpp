@@ -366,6 +366,7 @@ void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
     if (file.fd() < 0) {
         fail(path, errno);
     }
+    bool overwriting = false; // from here on a failure may leave the file partly written
     try {
         struct stat info {};
         if (::fstat(file.fd(), &info) != 0) {
@@ -378,6 +379,7 @@ void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
                 throw error;
             }
         }
+        overwriting = true;
         file.writeAll(bytes);
         if (::ftruncate(file.fd(), length) != 0) {
             throw errno;
@@ -385,6 +387,10 @@ void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
         file.sync();
         file.close();
     } catch (int error) {
+        if (overwriting) {
+            throw StorageError(path, reasonOf(error) + "; файл мог остаться записанным не до конца",
+                               false);
+        }
         fail(path, error);
     }
 }

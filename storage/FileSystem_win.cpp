@@ -310,11 +310,11 @@ DWORD retried(const std::function<DWORD()>& call,
 [[noreturn]] void failLeaving(const std::filesystem::path& path, DWORD error,
                               const std::wstring& temporary, const std::wstring& backup)
 {
-    std::string reason = systemMessage(error) + "; the new settings are in " + utf8(temporary);
+    std::string reason = systemMessage(error) + "; новый набор — в файле " + utf8(temporary);
     if (present(backup)) {
-        reason += " and the old ones in " + utf8(backup);
+        reason += ", прежний — в файле " + utf8(backup);
     }
-    throw StorageError(path, reason);
+    throw StorageError(path, reason, false);
 }
 
 // After a replace that failed: ReplaceFileW may have taken the old file
@@ -549,7 +549,7 @@ std::optional<std::filesystem::path> restoreLeftover(const std::filesystem::path
         return std::nullopt;
     }
     if (const DWORD error = retried([&] { return fileCalls().move(newest->path, target); })) {
-        throw StorageError(path, systemMessage(error) + "; the last settings are in " +
+        throw StorageError(path, systemMessage(error) + "; последний набор — в файле " +
                                      utf8(newest->path));
     }
     return std::filesystem::path(newest->path);
@@ -562,6 +562,7 @@ void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
     if (file == INVALID_HANDLE_VALUE) {
         fail(path, GetLastError());
     }
+    bool overwriting = false; // from here on a failure may leave the file partly written
     try {
         LARGE_INTEGER size{};
         if (!GetFileSizeEx(file, &size)) {
@@ -574,12 +575,17 @@ void overwriteFile(const std::filesystem::path& path, std::string_view bytes)
             }
             moveTo(file, 0);
         }
+        overwriting = true;
         writeAll(file, bytes);
         if (!SetEndOfFile(file) || !FlushFileBuffers(file)) {
             throw GetLastError();
         }
     } catch (DWORD error) {
         CloseHandle(file);
+        if (overwriting) {
+            throw StorageError(
+                path, systemMessage(error) + "; файл мог остаться записанным не до конца", false);
+        }
         fail(path, error);
     }
     if (!CloseHandle(file)) {

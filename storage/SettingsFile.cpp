@@ -88,9 +88,9 @@ void closeReader(FileReader& reader, const LoadServices& services)
 
 } // namespace
 
-StorageError::StorageError(std::filesystem::path path, std::string reason)
+StorageError::StorageError(std::filesystem::path path, std::string reason, bool oldFileStands)
     : std::runtime_error(describe(path, reason)), m_path(std::move(path)),
-      m_reason(std::move(reason))
+      m_reason(std::move(reason)), m_oldFileStands(oldFileStands)
 {}
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::string_view name)
@@ -154,25 +154,22 @@ std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services, LoadedFile& seen)
 {
     PathHolds holds = lookUp(path);
+    std::filesystem::path restoredFrom;
     if (holds == PathHolds::Nothing) {
         if (const std::optional<std::filesystem::path> leftover = restoreLeftover(path)) {
-            if (services.showMessage) {
-                services.showMessage(displayName(path) +
-                                         u" was missing: a save that could not "
-                                         u"be finished left its settings in " +
-                                         displayName(*leftover) + u", which now takes its place.",
-                                     u"Error");
-            }
+            restoredFrom = *leftover;
             holds = lookUp(path);
         }
     }
     if (holds != PathHolds::SettingsFile) {
         seen = LoadedFile{};
         seen.passedOver = holds == PathHolds::Other;
+        seen.restoredFrom = restoredFrom;
         return {};
     }
     const std::unique_ptr<FileReader> reader = openFileReader(path);
     seen = readSettings(*reader, mode, services);
+    seen.restoredFrom = restoredFrom;
     return seen.text;
 }
 
@@ -199,7 +196,7 @@ void namingFile(const std::filesystem::path& path, const std::function<void()>& 
     } catch (const std::exception& error) {
         throw StorageError(path, error.what());
     } catch (...) {
-        throw StorageError(path, "unknown error");
+        throw StorageError(path, "неизвестная ошибка");
     }
 }
 

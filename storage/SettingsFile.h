@@ -14,15 +14,20 @@ namespace passgen {
 // in: UTF-8 on Windows, the locale's character set elsewhere.
 class StorageError : public std::runtime_error {
 public:
-    StorageError(std::filesystem::path path, std::string reason);
+    // oldFileStands: the file at path is as it was before the failed step,
+    // or absent as it was; false when a replace cut short left the sets
+    // under other names, which the reason then gives.
+    StorageError(std::filesystem::path path, std::string reason, bool oldFileStands = true);
     const std::filesystem::path& path() const noexcept { return m_path; }
     const std::string& reason() const noexcept { return m_reason; }
+    bool oldFileStands() const noexcept { return m_oldFileStands; }
     // "<path>: <reason>" as 16-bit text, each part decoded as it was encoded.
     std::u16string message() const;
 
 private:
     std::filesystem::path m_path;
     std::string m_reason;
+    bool m_oldFileStands;
 };
 
 // A path as the user reads it in a message.
@@ -50,6 +55,9 @@ struct LoadedFile {
     bool passedOver = false;    // something LoadFile does not read stood in its place
     bool complete = true;       // read to its end, no read given up on
     bool decodedCleanly = true; // saving text gives back the bytes of every line
+    // The copy that an unfinished save left and the load put in the file's
+    // place, which the user is told of; empty when none.
+    std::filesystem::path restoredFrom;
 };
 
 // The path of a settings file: the folder path as the platform gives it,
@@ -60,7 +68,8 @@ std::filesystem::path SettingsPath(const std::filesystem::path& folder, std::str
 // Reads a settings file. A missing file (or a directory, or on Windows a file
 // marked hidden or system) reads as the empty text, unless a save that could
 // not be finished left a whole copy of it (restoreLeftover): that copy is put
-// in its place, the user is told, and it is read. Throws StorageError when
+// in its place and read, and seen.restoredFrom names it for the caller to
+// tell the user. Throws StorageError when
 // the file exists but cannot be tested or opened, or the copy not be put back.
 std::u16string LoadFile(const std::filesystem::path& path, LoadMode mode,
                         const LoadServices& services);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <exception>
+#include <system_error>
 
 namespace passgen {
 
@@ -94,12 +95,19 @@ void frmMain::run(void (GeneratorCommands::*command)())
 {
     // The random source throws when the operating system cannot supply
     // random bytes; no password is made then, and the user is told why.
+    QString text;
     try {
         (m_commands.get()->*command)();
+        return;
+    } catch (const std::system_error& error) {
+        text = QStringLiteral("Пароль не создан: системный источник случайных чисел не ответил "
+                              "(%1).")
+                   .arg(QString::fromLocal8Bit(error.what()));
     } catch (const std::exception& error) {
-        const QString text = QString::fromLocal8Bit(error.what());
-        m_messageBox.information(text.toStdU16String(), windowTitle().toStdU16String());
+        text =
+            QStringLiteral("Команда не выполнена: %1.").arg(QString::fromLocal8Bit(error.what()));
     }
+    m_messageBox.information(text.toStdU16String(), windowTitle().toStdU16String());
 }
 
 } // namespace passgen

@@ -49,23 +49,49 @@ struct Place {
 constexpr Place generatorPlace{1, 1};
 constexpr Place setupPlace{200, 1000};
 
+// The sets as the settings window's captions call them.
+QString setName(const std::filesystem::path& file)
+{
+    if (file.filename() == "simbols")
+        return QStringLiteral("Набор символов");
+    if (file.filename() == "excluds")
+        return QStringLiteral("Список исключений");
+    return QStringLiteral("Набор");
+}
+
+QString shown(const std::filesystem::path& path)
+{
+    return QString::fromStdU16String(displayName(path));
+}
+
+// Why the close left a file as it was; %1 is the file.
 QString keptBecause(KeptBecause reason)
 {
     switch (reason) {
     case KeptBecause::ChangedSinceLoad:
-        return QStringLiteral("it was changed by another program after this one read it");
+        return QStringLiteral("файл %1 изменила другая программа или другая копия этой после "
+                              "того, как эта его прочитала");
     case KeptBecause::ReadCutShort:
-        return QStringLiteral("it could not be read whole when the program started");
+        return QStringLiteral("файл %1 при запуске не удалось прочитать целиком");
     case KeptBecause::NotInCodePage:
-        return QStringLiteral("it holds characters that the system's code page does not have");
+        return QStringLiteral("в файле %1 есть байты, которые не являются символами кодовой "
+                              "страницы системы");
     case KeptBecause::NotRead:
-        return QStringLiteral("it was hidden, a system file or no plain file when the program "
-                              "started, so the program did not read it");
+        return QStringLiteral("файл %1 при запуске был скрытым, системным или не обычным файлом, "
+                              "и программа его не читала");
     }
     return {};
 }
 
 } // namespace
+
+std::u16string cannotReadMessage(const StorageError& error)
+{
+    return QStringLiteral("%1 не прочитан: не удалось прочитать файл %2. Программа закрывается, "
+                          "ничего не записав: оба файла настроек остаются как есть.")
+        .arg(setName(error.path()), QString::fromStdU16String(error.message()))
+        .toStdU16String();
+}
 
 float cmdExitLeft(float frameWidth, float buttonWidth)
 {
@@ -117,10 +143,8 @@ void mdiMain::Load()
                                 },
                                 [] { QCoreApplication::processEvents(); }};
     try {
-        m_settings.Simbols = LoadFile(SettingsPath(m_folder, "simbols"), LoadMode::KeepLineBreaks,
-                                      services, m_loadedSimbols);
-        m_settings.Excluds = LoadFile(SettingsPath(m_folder, "excluds"), LoadMode::JoinLines,
-                                      services, m_loadedExcluds);
+        m_settings.Simbols = load("simbols", LoadMode::KeepLineBreaks, services, m_loadedSimbols);
+        m_settings.Excluds = load("excluds", LoadMode::JoinLines, services, m_loadedExcluds);
     } catch (...) {
         m_stage = Stage::Ended;
         throw;
@@ -132,6 +156,22 @@ void mdiMain::Load()
     if (quit) {
         closeSequence();
     }
+}
+
+std::u16string mdiMain::load(const char* name, LoadMode mode, const LoadServices& services,
+                             LoadedFile& seen)
+{
+    const std::filesystem::path path = SettingsPath(m_folder, name);
+    std::u16string text = LoadFile(path, mode, services, seen);
+    if (!seen.restoredFrom.empty()) {
+        m_boxes.information(QStringLiteral("%1 восстановлен: файла %2 не было, так как прошлое "
+                                           "сохранение не удалось завершить; его место занял "
+                                           "файл %3 с последним сохранённым набором.")
+                                .arg(setName(path), shown(path), shown(seen.restoredFrom))
+                                .toStdU16String(),
+                            u"Error");
+    }
+    return text;
 }
 
 void mdiMain::quitFromOutside()
@@ -237,12 +277,14 @@ void mdiMain::save(const std::u16string& text, const char* name, const LoadedFil
         if (!kept) {
             return;
         }
-        message = QStringLiteral("The settings file %1 was left as it is: %2")
-                      .arg(QString::fromStdU16String(displayName(path)), keptBecause(*kept));
+        message = QStringLiteral("%1 не сохранён: %2. Файл оставлен как есть.")
+                      .arg(setName(path), keptBecause(*kept).arg(shown(path)));
     } catch (const StorageError& error) { // every failure of a save comes as one
         m_writeFailed = true;
-        message = QStringLiteral("Cannot write the settings file %1")
-                      .arg(QString::fromStdU16String(error.message()));
+        message = QStringLiteral("%1 не сохранён: не удалось записать файл %2.")
+                      .arg(setName(path), QString::fromStdU16String(error.message()));
+        if (error.oldFileStands())
+            message += QStringLiteral(" Файл остался прежним.");
     }
     m_boxes.information(message.toStdU16String(), u"Error");
 }

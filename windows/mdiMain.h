@@ -23,6 +23,9 @@ struct mdiMainServices {
     RandomSource& random;
 };
 
+// What the start says when a settings file exists but cannot be read.
+std::u16string cannotReadMessage(const StorageError& error);
+
 // Where cmdExit stands, in twips, for a frame of outer width frameWidth:
 // 100 twips from the right edge, also when that is left of the strip's start.
 float cmdExitLeft(float frameWidth, float buttonWidth);
@@ -104,6 +107,8 @@ private:
     void placeExitButton();
     void closeSequence();
     void unloadChildren();
+    std::u16string load(const char* name, LoadMode mode, const LoadServices& services,
+                        LoadedFile& seen);
     void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
 
     std::filesystem::path m_folder;

@@ -357,7 +357,7 @@ TEST(Copy, clipboardThatCannotBeWrittenIsReported)
         w.commands.Copy();
         EXPECT_EQ(w.fakes.messageBox.texts,
                   (std::vector<std::u16string>{
-                      u"Nothing was copied: the clipboard could not be written."}))
+                      u"Ничего не скопировано: не удалось записать в буфер обмена."}))
             << length;
         EXPECT_EQ(w.fakes.messageBox.titles, (std::vector<std::u16string>{u"Генератор*"}))
             << length;

@@ -238,7 +238,12 @@ TEST_F(GeneratorWindow, randomSourceFailureIsReportedNotThrown)
     frmMain form(settings, frmMainServices{control, fakes.messageBox, fakes.clock, failing});
     QTest::mouseClick(form.button("cmdGen"), Qt::LeftButton);
     ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
-    EXPECT_NE(fakes.messageBox.texts[0].find(u"getrandom"), std::u16string::npos);
+    const std::system_error error(EIO, std::generic_category(), "getrandom");
+    EXPECT_EQ(
+        QString::fromStdU16String(fakes.messageBox.texts[0]),
+        QStringLiteral("Пароль не создан: системный источник случайных чисел не ответил (%1).")
+            .arg(QString::fromLocal8Bit(error.what())));
+    EXPECT_EQ(fakes.messageBox.titles[0], u"Генератор");
     EXPECT_TRUE(form.txtPasswd()->text().isEmpty());
 }
 

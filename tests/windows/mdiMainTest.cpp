@@ -248,9 +248,10 @@ TEST_F(MainWindow, copyClosingLastKeepsTheEditsOfTheCopyThatClosedFirst)
     // The second copy says so, and that is no failure to write.
     ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
     EXPECT_EQ(QString::fromStdU16String(fakes.messageBox.texts[0]),
-              QStringLiteral("The settings file %1 was left as it is: it was changed by another "
-                             "program after this one read it")
-                  .arg(QString::fromStdString(file("simbols").string())));
+              QStringLiteral("Набор символов не сохранён: файл %1 изменила другая программа или "
+                             "другая копия этой после того, как эта его прочитала. Файл оставлен "
+                             "как есть.")
+                  .arg(QString::fromStdU16String(displayName(file("simbols")))));
     EXPECT_FALSE(first.writeFailed());
     EXPECT_FALSE(second.writeFailed());
 }
@@ -308,9 +309,9 @@ TEST_F(MainWindow, fileTheLoadPassedOverIsKeptAndTheCloseSaysWhy)
     window->close();
     ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
     EXPECT_EQ(QString::fromStdU16String(fakes.messageBox.texts[0]),
-              QStringLiteral("The settings file %1 was left as it is: it was hidden, a system "
-                             "file or no plain file when the program started, so the program did "
-                             "not read it")
+              QStringLiteral("Набор символов не сохранён: файл %1 при запуске был скрытым, "
+                             "системным или не обычным файлом, и программа его не читала. Файл "
+                             "оставлен как есть.")
                   .arg(QString::fromStdU16String(displayName(file("simbols")))));
     EXPECT_TRUE(fs::is_directory(file("simbols")));
     EXPECT_EQ(readBytes(file("excluds")), "\r\n");
