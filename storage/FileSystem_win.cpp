@@ -67,6 +67,39 @@ std::string systemMessage(DWORD error)
     throw StorageError(path, systemMessage(error));
 }
 
+FileCalls::Handle handleOf(HANDLE file)
+{
+    return reinterpret_cast<FileCalls::Handle>(file);
+}
+
+HANDLE handleOf(FileCalls::Handle file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// The errors of a file that another program holds for a moment: a virus
+// scanner, an indexer or a sync client that opened it without sharing.
+// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
+// keeping their names.
+bool isPassing(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Tries a call again while passing says its error may pass: five tries
+// within 150 ms, about as long as a scanner looks at a new file.
+DWORD retried(const std::function<DWORD()>& call,
+              const std::function<bool(DWORD)>& passing = isPassing)
+{
+    DWORD error = call();
+    for (int wait = 10; passing(error) && wait <= 80; wait *= 2) {
+        fileCalls().pause(std::chrono::milliseconds(wait));
+        error = call();
+    }
+    return error;
+}
+
 class WinFileReader final : public FileReader {
 public:
     WinFileReader(std::filesystem::path path, HANDLE file) : m_path(std::move(path)), m_file(file)
@@ -82,10 +115,9 @@ public:
 
     std::size_t read(std::span<char> buffer) override
     {
-        DWORD got = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
-        if (!ReadFile(m_file, buffer.data(), wanted, &got, nullptr)) {
-            fail(m_path, GetLastError());
+        std::size_t got = 0;
+        if (const DWORD error = fileCalls().read(handleOf(m_file), buffer, got)) {
+            fail(m_path, error);
         }
         return got;
     }
@@ -94,8 +126,8 @@ public:
     {
         const HANDLE file = m_file;
         m_file = INVALID_HANDLE_VALUE;
-        if (!CloseHandle(file)) {
-            fail(m_path, GetLastError());
+        if (const DWORD error = fileCalls().close(handleOf(file))) {
+            fail(m_path, error);
         }
     }
 
@@ -103,16 +135,6 @@ private:
     std::filesystem::path m_path;
     HANDLE m_file;
 };
-
-FileCalls::Handle handleOf(HANDLE file)
-{
-    return reinterpret_cast<FileCalls::Handle>(file);
-}
-
-HANDLE handleOf(FileCalls::Handle file)
-{
-    return reinterpret_cast<HANDLE>(file);
-}
 
 void writeAll(HANDLE file, std::string_view bytes)
 {
@@ -284,29 +306,6 @@ void removeStaleLeftovers(const std::wstring& target)
     }
 }
 
-// The errors of a file that another program holds for a moment: a virus
-// scanner, an indexer or a sync client that opened it without sharing.
-// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
-// keeping their names.
-bool isPassing(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
-}
-
-// Tries a call again while passing says its error may pass: five tries
-// within 150 ms, about as long as a scanner looks at a new file.
-DWORD retried(const std::function<DWORD()>& call,
-              const std::function<bool(DWORD)>& passing = isPassing)
-{
-    DWORD error = call();
-    for (int wait = 10; passing(error) && wait <= 80; wait *= 2) {
-        fileCalls().pause(std::chrono::milliseconds(wait));
-        error = call();
-    }
-    return error;
-}
-
 [[noreturn]] void failLeaving(const std::filesystem::path& path, DWORD error,
                               const std::wstring& temporary, const std::wstring& backup)
 {
@@ -344,6 +343,23 @@ void recover(const std::filesystem::path& path, DWORD error, const std::wstring&
 }
 
 } // namespace
+
+FileCalls::Error FileCalls::open(const std::filesystem::path& path, Handle& file)
+{
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = handleOf(handle);
+    return handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+}
+
+FileCalls::Error FileCalls::read(Handle file, std::span<char> buffer, std::size_t& got)
+{
+    DWORD count = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+    const bool done = ReadFile(handleOf(file), buffer.data(), wanted, &count, nullptr);
+    got = count;
+    return done ? 0 : GetLastError();
+}
 
 FileCalls::Error FileCalls::write(Handle file, std::string_view bytes, std::size_t& written)
 {
@@ -431,12 +447,11 @@ PathHolds lookUp(const std::filesystem::path& path)
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        fail(path, GetLastError());
+    FileCalls::Handle file = 0;
+    if (const DWORD error = fileCalls().open(path, file)) {
+        fail(path, error);
     }
-    return std::make_unique<WinFileReader>(path, file);
+    return std::make_unique<WinFileReader>(path, handleOf(file));
 }
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)
