@@ -266,7 +266,7 @@ void mdiMain::changeEvent(QEvent* event)
     }
 }
 
-void mdiMain::save(const std::u16string& text, const char* name, const LoadedFile& loaded)
+void mdiMain::save(const std::u16string& text, const char* name, LoadedFile& loaded)
 {
     const std::filesystem::path path = SettingsPath(m_folder, name);
     QString message;

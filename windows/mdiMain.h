@@ -109,7 +109,7 @@ private:
     void unloadChildren();
     std::u16string load(const char* name, LoadMode mode, const LoadServices& services,
                         LoadedFile& seen);
-    void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
+    void save(const std::u16string& text, const char* name, LoadedFile& loaded);
 
     std::filesystem::path m_folder;
     mdiMainServices m_services;

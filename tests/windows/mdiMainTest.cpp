@@ -292,6 +292,7 @@ TEST_F(MainWindow, closeCutShortAfterOneSaveKeepsTheEditedSymbols)
     writeBytes(file("excluds"), "x\r\n");
     start();
     window->settings().Simbols = u"edited";
+    window->settings().Excluds = u"edited too";
     CutShortAfterOneSave calls;
     {
         const UsingFileCalls seam(calls);
