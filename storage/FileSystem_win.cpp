@@ -100,6 +100,9 @@ DWORD retried(const std::function<DWORD()>& call,
     return error;
 }
 
+// Reads through the file-calls seam, trying a read again as a save's calls
+// are tried: the close reads an unchanged file back to compare it, and a
+// scanner may hold it just then.
 class WinFileReader final : public FileReader {
 public:
     WinFileReader(std::filesystem::path path, HANDLE file) : m_path(std::move(path)), m_file(file)
@@ -116,7 +119,8 @@ public:
     std::size_t read(std::span<char> buffer) override
     {
         std::size_t got = 0;
-        if (const DWORD error = fileCalls().read(handleOf(m_file), buffer, got)) {
+        if (const DWORD error =
+                retried([&] { return fileCalls().read(handleOf(m_file), buffer, got); })) {
             fail(m_path, error);
         }
         return got;
@@ -448,7 +452,7 @@ PathHolds lookUp(const std::filesystem::path& path)
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 {
     FileCalls::Handle file = 0;
-    if (const DWORD error = fileCalls().open(path, file)) {
+    if (const DWORD error = retried([&] { return fileCalls().open(path, file); })) {
         fail(path, error);
     }
     return std::make_unique<WinFileReader>(path, handleOf(file));

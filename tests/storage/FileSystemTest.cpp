@@ -2,6 +2,7 @@
 // file-system seam: the order that makes a save durable, and on Windows the
 // ways ReplaceFileW fails that Wine and a healthy disk never show.
 #include "storage/FileCalls.h"
+#include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
 
 #include "tests/FileBytes.h"
@@ -155,8 +156,23 @@ public:
             to.filename() != "simbols" || (readBytes(from) == "new\r\n" ? newMoves : oldMoves);
         return movable ? FileCalls::move(from, to) : ERROR_SHARING_VIOLATION;
     }
+    // A scanner holds the file for the first opens, or reads, to read it.
+    Error open(const fs::path& path, Handle& file) override
+    {
+        ++opens;
+        return heldOpens-- > 0 ? ERROR_SHARING_VIOLATION : FileCalls::open(path, file);
+    }
+    Error read(Handle file, std::span<char> buffer, std::size_t& got) override
+    {
+        ++reads;
+        return heldReads-- > 0 ? ERROR_LOCK_VIOLATION : FileCalls::read(file, buffer, got);
+    }
     void pause(std::chrono::milliseconds time) override { paused += time; }
 
+    int heldOpens = 0;
+    int heldReads = 0;
+    int opens = 0;
+    int reads = 0;
     std::deque<Replace> script; // the last step repeats
     bool newMoves = true;       // the new file can be moved
     bool oldMoves = true;       // the old one can
@@ -261,6 +277,57 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         }
         EXPECT_EQ(restored, c.held ? 0 : 1) << c.name;
         EXPECT_EQ(readBytes(path), c.held ? c.held : "new\r\n") << c.name;
+    }
+}
+
+// The close reads an unchanged set's file back, which a scanner or a sync
+// client may hold just then: tried again as often as a replace is
+// (sharingViolationLasts), and a file still held is an error naming it. The
+// start's read waits for it as well.
+TEST(saveAtClose, readsBackAFileHeldForAMomentAsASaveWritesOne)
+{
+    struct Case {
+        const char* name;
+        int heldOpens;
+        int heldReads;
+        bool reported;
+        int calls; // opens, or reads (one more at the end of the file)
+    };
+    const Case cases[] = {
+        {"openHeldTwice", 2, 0, false, 3},
+        {"readHeldTwice", 0, 2, false, 4},
+        {"openHeldThroughout", 99, 0, true, 5},
+        {"readHeldThroughout", 0, 99, true, 5},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const fs::path path = SettingsPath(folder.path(), "simbols");
+        writeBytes(path, "old\r\n");
+        LoadedFile loaded;
+        LoadFile(path, LoadMode::KeepLineBreaks, {}, loaded);
+        FailingCalls calls;
+        calls.heldOpens = c.heldOpens;
+        calls.heldReads = c.heldReads;
+        bool reported = false;
+        {
+            const UsingFileCalls seam(calls);
+            try {
+                EXPECT_EQ(saveAtClose(loaded.text, path, loaded), std::nullopt) << c.name;
+            } catch (const StorageError& error) {
+                reported = true;
+                EXPECT_EQ(error.path(), path) << c.name;
+            }
+        }
+        EXPECT_EQ(reported, c.reported) << c.name;
+        EXPECT_EQ(c.heldOpens > 0 ? calls.opens : calls.reads, c.calls) << c.name;
+        EXPECT_EQ(calls.replaces, 0) << c.name;
+        EXPECT_LT(calls.paused, std::chrono::seconds(1)) << c.name;
+        EXPECT_EQ(readBytes(path), "old\r\n") << c.name;
+
+        calls.heldOpens = c.heldOpens > 0 ? 2 : 0;
+        calls.heldReads = c.heldReads > 0 ? 2 : 0;
+        const UsingFileCalls seam(calls);
+        EXPECT_EQ(LoadFile(path, LoadMode::KeepLineBreaks, {}), u"old") << c.name;
     }
 }
 #endif
