@@ -192,9 +192,55 @@ std::vector<std::string> leftoversIn(const fs::path& folder)
     return contents;
 }
 
+// Stamps a file with the first of January of year, as a clock set back would.
+void stamp(const fs::path& path, WORD year)
+{
+    const SYSTEMTIME time{.wYear = year, .wMonth = 1, .wDay = 1};
+    FILETIME written{};
+    SystemTimeToFileTime(&time, &written);
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written)) << path;
+    CloseHandle(file);
+}
+
+// A process that runs as long as this object lives: the test program
+// itself, started suspended.
+class RunningProcess {
+public:
+    RunningProcess()
+    {
+        std::wstring self(MAX_PATH, L'\0');
+        self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+        std::wstring command = L"\"" + self + L"\" --gtest_list_tests";
+        STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
+        EXPECT_TRUE(CreateProcessW(self.c_str(), command.data(), nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, nullptr, &startup, &m_process));
+    }
+    RunningProcess(const RunningProcess&) = delete;
+    RunningProcess& operator=(const RunningProcess&) = delete;
+    ~RunningProcess()
+    {
+        TerminateProcess(m_process.hProcess, 0);
+        WaitForSingleObject(m_process.hProcess, INFINITE);
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+    DWORD id() const { return m_process.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
 TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
 {
     using R = FailingCalls::Replace;
+    // What happens to the copies that the save left before the next run.
+    enum class Then {
+        Nothing,
+        ClockSetBack,      // the new set gets the older time of the two
+        ProcessLooksAlive, // the save's process ID is another running process's
+    };
     struct Case {
         const char* name;
         std::deque<R> script;
@@ -204,6 +250,7 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         bool reported;    // the save fails with a StorageError
         std::vector<std::string> leftovers;
         int replaces;
+        Then then = Then::Nothing;
     };
     const Case cases[] = {
         {"sharingViolationPasses",
@@ -228,7 +275,26 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
          true,
          {"new\r\n", "old\r\n"},
          1},
+        {"nothingMovesClockSetBack",
+         {R::MovesTheOldToBackup},
+         false,
+         false,
+         nullptr,
+         true,
+         {"new\r\n", "old\r\n"},
+         1,
+         Then::ClockSetBack},
+        {"nothingMovesProcessLooksAlive",
+         {R::MovesTheOldToBackup},
+         false,
+         false,
+         nullptr,
+         true,
+         {"new\r\n", "old\r\n"},
+         1,
+         Then::ProcessLooksAlive},
     };
+    const RunningProcess running;
     for (const Case& c : cases) {
         TempFolder folder;
         const fs::path path = SettingsPath(folder.path(), "simbols");
@@ -259,12 +325,28 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
                     << c.name << ": " << reason;
             }
         }
+        const std::string ours = "simbols.passgen-" + std::to_string(GetCurrentProcessId()) + "-";
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            if (c.then == Then::ClockSetBack && name.ends_with(".new")) {
+                stamp(entry.path(), 2001);
+            } else if (c.then == Then::ProcessLooksAlive && name.starts_with(ours)) {
+                fs::rename(entry.path(),
+                           folder.path() / ("simbols.passgen-" + std::to_string(running.id()) +
+                                            "-" + name.substr(ours.size())));
+            }
+        }
         // The next run puts the newest whole copy in place and says so once,
-        // passing over a newer one that a killed save may have cut short;
-        // the saves of that run and the one after keep it.
-        fs::path cutShort = path;
-        cutShort += ".4294967280.0.tmp"; // no such process
-        writeBytes(cutShort, "cut\r\n");
+        // passing over a newer one that a killed save may have cut short, an
+        // older save's, and the user's own newer copy; the saves of that run
+        // and the one after keep it, and the copies no run has put back.
+        const auto beside = [&](const char* suffix) {
+            return folder.path() / (path.filename().string() + suffix);
+        };
+        writeBytes(beside(".passgen-4294967280-0.tmp"), "cut\r\n"); // no such process
+        writeBytes(beside(".passgen-4294967280-1.new"), "older\r\n");
+        stamp(beside(".passgen-4294967280-1.new"), 2000);
+        writeBytes(beside(".2024.05.bak"), "mine\r\n");
         if (!c.held) { // a run that cannot put it back ends before it writes anything
             const UsingFileCalls seam(calls);
             EXPECT_THROW(LoadFile(path, LoadMode::KeepLineBreaks, {}), StorageError) << c.name;
@@ -277,6 +359,8 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         }
         EXPECT_EQ(restored, c.held ? 0 : 1) << c.name;
         EXPECT_EQ(readBytes(path), c.held ? c.held : "new\r\n") << c.name;
+        EXPECT_EQ(readBytes(beside(".passgen-4294967280-1.new")), "older\r\n") << c.name;
+        EXPECT_EQ(readBytes(beside(".2024.05.bak")), "mine\r\n") << c.name;
     }
 }
 
