@@ -92,6 +92,12 @@ private:
 TEST(SaveFile, writesFlushesAndClosesTheNewFileBeforeItTakesTheName)
 {
     using Calls = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        bool exists;
+        bool readOnly;
+        Calls calls;
+    };
 #ifdef _WIN32
     const Calls replacing = {
         "write", "flush", "close", "move other other", "replace other settings", "remove other"};
@@ -101,20 +107,45 @@ TEST(SaveFile, writesFlushesAndClosesTheNewFileBeforeItTakesTheName)
                              "flushFolder folder"};
     const Calls making = replacing;
 #endif
-    for (const bool exists : {true, false}) {
+    const Case cases[] = {
+        {"replacing", true, false, replacing},
+        {"making", false, false, making},
+#ifdef _WIN32
+        // ReplaceFileW replaces a read-only file on Windows, not under Wine:
+        // the program's own check must refuse it before any call is made.
+        {"readOnly", true, true, {}},
+#endif
+    };
+    for (const Case& c : cases) {
         TempFolder folder;
         const fs::path path = SettingsPath(folder.path(), "simbols");
-        if (exists) {
+        if (c.exists) {
             writeBytes(path, "old\r\n");
         }
+#ifdef _WIN32
+        if (c.readOnly) {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+#endif
         RecordingCalls calls(path);
-        {
+        try {
             const UsingFileCalls seam(calls);
             SaveFile(u"new", path);
+            EXPECT_FALSE(c.readOnly) << c.name << ": no error";
+        } catch (const StorageError& error) {
+            EXPECT_TRUE(c.readOnly) << c.name << ": " << error.what();
+            EXPECT_EQ(error.path(), path) << c.name;
+            EXPECT_FALSE(error.reason().empty()) << c.name;
+            EXPECT_TRUE(error.oldFileStands()) << c.name;
         }
-        EXPECT_EQ(calls.calls, exists ? replacing : making) << exists;
-        EXPECT_EQ(calls.written, "new\r\n");
-        EXPECT_EQ(readBytes(path), "new\r\n");
+#ifdef _WIN32
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+        EXPECT_EQ(calls.calls, c.calls) << c.name;
+        EXPECT_EQ(calls.written, c.readOnly ? "" : "new\r\n") << c.name;
+        EXPECT_EQ(readBytes(path), c.readOnly ? "old\r\n" : "new\r\n") << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
+            << c.name;
     }
 }
 

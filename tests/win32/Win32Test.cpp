@@ -111,16 +111,6 @@ TEST_F(Folder, saveReplacesAnExistingFileAndLeavesNoTemporary)
     EXPECT_EQ(std::distance(fs::directory_iterator(path), fs::directory_iterator()), 1);
 }
 
-TEST_F(Folder, saveOverAReadOnlyFileFailsAndKeepsIt)
-{
-    SaveFile(u"old", file("simbols"));
-    ASSERT_TRUE(SetFileAttributesW(file("simbols").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_THROW(SaveFile(u"new", file("simbols")), StorageError);
-    SetFileAttributesW(file("simbols").c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(readBytes(file("simbols")), "old\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(path), fs::directory_iterator()), 1);
-}
-
 // The system's words in the user's language: Russian in the test prefix.
 std::u16string systemText(DWORD error)
 {
