@@ -289,6 +289,30 @@ void mdiMain::save(const std::u16string& text, const char* name, LoadedFile& loa
     m_boxes.information(message.toStdU16String(), u"Error");
 }
 
+void mdiMain::saveBeforeSessionEnd()
+{
+    // While loading the sets are half read; once closing, the close saves.
+    if (m_stage != Stage::Running) {
+        return;
+    }
+    // Commits without closing the window, which stays if the end is cancelled.
+    if (frmSetup* setup = m_frmSetup.loaded()) {
+        setup->unload();
+    }
+    saveQuietly(m_settings.Simbols, "simbols", m_loadedSimbols);
+    saveQuietly(m_settings.Excluds, "excluds", m_loadedExcluds);
+}
+
+// Nobody may be there to answer a message, and the close that follows saves
+// again and tells what this save could not do.
+void mdiMain::saveQuietly(const std::u16string& text, const char* name, LoadedFile& loaded)
+{
+    try {
+        saveAtClose(text, SettingsPath(m_folder, name), loaded);
+    } catch (const StorageError&) {
+    }
+}
+
 void mdiMain::closeEvent(QCloseEvent* event)
 {
     closeSequence();

@@ -328,6 +328,28 @@ TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
     EXPECT_EQ(readBytes(file("simbols")), "changed\r\n");
 }
 
+// Windows asks before the session ends, and another program may still cancel
+// (SessionEndTest_win.cpp sends it): the sets are saved as the close would,
+// nothing is shown or closed, and the close compares against what that save
+// wrote. Once the close has saved, it is the close's alone.
+TEST_F(MainWindow, saveBeforeTheSessionEndsLeavesTheRunAsItWas)
+{
+    writeBytes(file("simbols"), "ab\ncd"); // another program's line ends
+    start();
+    click("cmdSetup");
+    window->setupWindow().loaded()->txtIskl()->setText("typed");
+    window->saveBeforeSessionEnd();
+    EXPECT_EQ(readBytes(file("simbols")), "ab\r\ncd\r\n");
+    EXPECT_EQ(readBytes(file("excluds")), "typed\r\n");
+    EXPECT_NE(window->setupWindow().loaded(), nullptr);
+    EXPECT_FALSE(window->isClosing());
+    window->close();
+    EXPECT_TRUE(fakes.messageBox.texts.empty());
+    writeBytes(file("simbols"), "later\r\n");
+    window->saveBeforeSessionEnd();
+    EXPECT_EQ(readBytes(file("simbols")), "later\r\n");
+}
+
 TEST_F(MainWindow, makeUpFollowsTheDesignTable)
 {
     start();
