@@ -85,6 +85,13 @@ QString keptBecause(KeptBecause reason)
 
 } // namespace
 
+std::u16string keptMessage(const std::filesystem::path& file, KeptBecause reason)
+{
+    return QStringLiteral("%1 не сохранён: %2. Файл оставлен как есть.")
+        .arg(setName(file), keptBecause(reason).arg(shown(file)))
+        .toStdU16String();
+}
+
 std::u16string cannotReadMessage(const StorageError& error)
 {
     return QStringLiteral("%1 не прочитан: не удалось прочитать файл %2. Программа закрывается, "
@@ -277,8 +284,7 @@ void mdiMain::save(const std::u16string& text, const char* name, const LoadedFil
         if (!kept) {
             return;
         }
-        message = QStringLiteral("%1 не сохранён: %2. Файл оставлен как есть.")
-                      .arg(setName(path), keptBecause(*kept).arg(shown(path)));
+        message = QString::fromStdU16String(keptMessage(path, *kept));
     } catch (const StorageError& error) { // every failure of a save comes as one
         m_writeFailed = true;
         message = QStringLiteral("%1 не сохранён: не удалось записать файл %2.")

@@ -6,6 +6,7 @@
 #include "frmMain.h"
 #include "frmSetup.h"
 #include "generation/Module1.h"
+#include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
 
 #include <QMainWindow>
@@ -22,6 +23,9 @@ struct mdiMainServices {
     Clock& clock;
     RandomSource& random;
 };
+
+// What the close says of a settings file that it left as it was.
+std::u16string keptMessage(const std::filesystem::path& file, KeptBecause reason);
 
 // What the start says when a settings file exists but cannot be read.
 std::u16string cannotReadMessage(const StorageError& error);

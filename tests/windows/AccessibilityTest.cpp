@@ -386,7 +386,8 @@ struct KeyPress {
     const char* form;
     const char* button;
     Qt::Key key;
-    bool byF6Alone = false; // F6 returns to the toolbar button it left
+    bool byF6Alone = false;  // F6 returns to the toolbar button it left
+    bool autoRepeat = false; // a held key's repeats press nothing
 };
 
 TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
@@ -398,6 +399,7 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         {"frmMain", "cmdGen", Qt::Key_Space},     {"frmMain", "XpB1", Qt::Key_Return},
         {"frmMain", "cmdSelAll", Qt::Key_Return}, {"frmMain", "cmdSelSave", Qt::Key_Space},
         {"frmMain", "cmdDelSel", Qt::Key_Enter},  {"mdiMain", "cmdSetup", Qt::Key_Return, true},
+        {"frmMain", "cmdDelSel", Qt::Key_Return, false, true},
     };
     start(fakes.messageBox);
     window->button("cmdExit")->setFocus();
@@ -407,11 +409,16 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         auto* button = qobject_cast<QAbstractButton*>(control(row.form, row.button));
         int clicks = 0;
         const auto counter = QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
-        // The keypad's Enter, the only one a keyboard sends as Key_Enter.
-        QTest::keyClick(button, row.key,
-                        row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (row.autoRepeat) {
+            QKeyEvent repeated(QEvent::KeyPress, row.key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(button, &repeated);
+        } else {
+            // The keypad's Enter, the only one a keyboard sends as Key_Enter.
+            QTest::keyClick(button, row.key,
+                            row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
         QObject::disconnect(counter);
-        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(clicks, row.autoRepeat ? 0 : 1);
         if (row.byF6Alone) {
             EXPECT_EQ(tabsPressed, 0);
         }
@@ -443,12 +450,14 @@ TEST_F(Accessibility, keyboardAloneGeneratesSelectsCopiesAndClears)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(window->generatorWindow().get().txtPass()->toPlainText().isEmpty());
 
-    // F6 to the toolbar button it left, and F6 back to the control it left.
+    // F6 or Shift+F6 to the toolbar button it left, and back to the control it left.
     QWidget* left = QApplication::focusWidget();
-    QTest::keyClick(left, Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), window->button("cmdGen"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), left);
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(left, Qt::Key_F6, modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), window->button("cmdGen")) << modifiers;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), left) << modifiers;
+    }
 }
 
 TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
@@ -463,6 +472,11 @@ TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         heard = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+        // Every message of the program comes with the information icon, its
+        // sound, and one OK button.
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_EQ(box->windowTitle(), "Генератор");
         ASSERT_TRUE(QTest::qWaitForWindowActive(box));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
