@@ -1,6 +1,7 @@
 #include "frmSetup.h"
 
 #include "MakeUp.h"
+#include "SavableField.h"
 #include "TextConversion.h"
 #include "generation/NormNumText.h"
 
@@ -82,6 +83,9 @@ frmSetup::frmSetup(Module1& settings, QWidget* parent) : QWidget(parent), m_sett
         connect(field, &QLineEdit::textChanged, this, [this, field] { correct(*field); });
     }
     load();
+    // After the load: a set read from its file holds only what the file can.
+    refuseUnsavable(*m_txtSim);
+    refuseUnsavable(*m_txtIskl);
     m_txtLenPass->setFocus();
 }
 

@@ -532,6 +532,9 @@ TEST(CodePage, convertsBothWaysThroughTheEightBitTable)
     EXPECT_EQ(fromCodePage("A\xFF\xB9"), u"Aя№");
     EXPECT_EQ(toCodePage(u"\xD800"), "?");                // lone surrogate
     EXPECT_EQ(toCodePage(u"\U0001F600\U0001F600"), "??"); // one substitute per character
+    // What a save would turn into "?": each once, a pair as one, "?" itself kept.
+    EXPECT_EQ(unsavable(u"Aä\U0001F600я\xD800ä\U0001F600?\r\nß"), u"ä\U0001F600\xD800ß");
+    EXPECT_EQ(unsavable(std::u16string(u"abc№€\t\0", 7)), u"");
 }
 
 } // namespace

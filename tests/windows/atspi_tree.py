@@ -14,6 +14,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 APP = "passgen"
 
@@ -47,6 +48,8 @@ LABELLED_BY = {
     "Кол-во паролей": "Кол-во паролей:",
 }
 NO_SYMBOLS = "Нет символов для генерации пароля"
+REFUSED = "Не принято:"
+NOTE = "Не принято: «ä». Файл настроек хранит только символы кодовой страницы Windows-1251."
 HINT = "x-kde-passwordManagerHint"
 
 INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio button",
@@ -174,8 +177,23 @@ def windows_only(root):
             yield node
 
 
+# The names of the controls whose description changed, as the bus told.
+described = []
+DESCRIBED = "object:property-change:accessible-description"
+
+
+def pump():
+    """Lets the bus deliver the events that are waiting."""
+    while GLib.MainContext.default().iteration(False):
+        pass
+    return True
+
+
 def check(app):
     faults = []
+    # Early, as the program learns of a listener only some time later.
+    pyatspi.Registry.registerEventListener(lambda event: described.append(event.source.name),
+                                           DESCRIBED)
     checked = set()
     for window in windows_only(app):
         expected = EXPECTED.get(window.name, {})
@@ -195,6 +213,20 @@ def check(app):
         if HINT.encode() not in targets or clipboard(HINT) != b"secret":
             faults.append(f"{name!r}: {take} puts {clipboard('UTF8_STRING')!r} on the "
                           f"clipboard without the mark, offering {targets}")
+
+    # A character the settings file cannot keep is refused, also when a
+    # screen reader or braille display inserts it, and the note that says so
+    # becomes the field's description, which the screen reader is told of.
+    for name in ("Набор символов, используемых для генерации пароля",
+                 "Список исключений (символы, запрещенные в пароле)"):
+        field = find(app, name, "text")
+        field.queryEditableText().insertText(0, "xä", 2)
+        note = poll(lambda: field.description if field.description.startswith(REFUSED) else None)
+        told = poll(lambda: True if pump() and name in described else None, 10)
+        text = field.queryText().getText(0, -1)
+        if note != NOTE or not told or text != "x":
+            faults.append(f"{name!r}: inserting 'xä' leaves {text!r}, described as {note!r}"
+                          f"{'' if told else ', and no change of the description was told'}")
 
     # A message box must read out its text: the generator with no symbols.
     press(find(app, "Генерировать", "push button"))

@@ -4,7 +4,9 @@
 #include "windows/MakeUp.h"
 
 #include "generation/NormNumText.h"
+#include "storage/CodePage.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +99,85 @@ TEST_F(SetupWindow, everyCharacterOfTheSetsSurvivesATripThroughTheWindow)
                             Qt::NoModifier);
         window.unload();
         EXPECT_EQ(settings.Simbols, u"\u00A4" + set + u"z");
+    }
+}
+
+// The settings file keeps only what its code page has; anything else would
+// come back as "?". Such characters are refused as they come, and the user is
+// told which, on screen and in the field's description that screen readers
+// read (the AT-SPI test hears it change).
+TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
+{
+    enum class Way { Typed, Pasted };
+    struct Case {
+        const char* name;
+        bool symbols; // txtSim, else txtIskl
+        Way way;
+        const char16_t* input;
+        const char16_t* kept;    // the set afterwards, typed after "abc"
+        const char16_t* refused; // as the note names them; nullptr: no note
+    };
+    const Case cases[] = {
+        {"typed", true, Way::Typed, u"ä€ß", u"abc€", u"«ß»"},
+        {"pasted", true, Way::Pasted, u"ä€ß", u"abc€", u"«ä», «ß»"},
+        {"pastedLines", true, Way::Pasted, u"ä\nxä\n", u"abc\r\nx\r\n", u"«ä»"},
+        {"beyond16Bits", true, Way::Pasted, u"😀z", u"abcz", u"«😀»"},
+        {"invisible", true, Way::Pasted, u"\u200Bz", u"abcz", u"U+200B"},
+        {"kept", true, Way::Pasted, u"Жё№?", u"abcЖё№?", nullptr},
+        {"exclusionTyped", false, Way::Typed, u"yä", u"abcy", u"«ä»"},
+        {"exclusionPasted", false, Way::Pasted, u"ä€ß😀", u"abc€", u"«ä», «ß», «😀»"},
+        {"many", false, Way::Pasted, u"äöüßàéèç€ñ", u"abc€",
+         u"«ä», «ö», «ü», «ß», «à», «é», «è», «ç», и ещё 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.Simbols = u"abc";
+        settings.Excluds = u"abc";
+        frmSetup& form = open();
+        QWidget* field = c.symbols ? static_cast<QWidget*>(form.txtSim()) : form.txtIskl();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        const QString input = QString::fromStdU16String(c.input);
+        if (c.way == Way::Typed) {
+            for (const QChar character : input) {
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character),
+                                    Qt::NoModifier);
+            }
+        } else {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        }
+        const QString description =
+            QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description);
+        // The caret stays behind what was kept of the edit, at the end.
+        if (c.symbols) {
+            EXPECT_TRUE(form.txtSim()->textCursor().atEnd());
+        } else {
+            EXPECT_EQ(form.txtIskl()->cursorPosition(), form.txtIskl()->text().size());
+        }
+        if (c.refused) {
+            const QString note = QStringLiteral("Не принято: %1. Файл настроек хранит только "
+                                                "символы кодовой страницы %2.")
+                                     .arg(QString::fromStdU16String(c.refused),
+                                          QString::fromStdU16String(codePageName()));
+            EXPECT_EQ(QToolTip::text(), note);
+            EXPECT_EQ(description, note);
+            if (c.symbols && c.way == Way::Pasted) { // undone as one edit with what was kept
+                QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+                EXPECT_EQ(form.txtSim()->toPlainText(), "abc");
+                QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            }
+            // Edited on, the field is described by its tooltip again.
+            QTest::keyClicks(field, "q");
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description),
+                      field->toolTip());
+            QTest::keyClick(field, Qt::Key_Backspace);
+        } else {
+            EXPECT_EQ(description, field->toolTip());
+        }
+        window.unload();
+        EXPECT_EQ(c.symbols ? settings.Simbols : settings.Excluds, c.kept);
+        QToolTip::hideText();
     }
 }
 

@@ -24,8 +24,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -99,9 +99,13 @@ TEST_F(MainWindow, symbolsTypedIntoAnOpenSettingsWindowAreSavedAtClose)
     // Shift+Enter breaks the line as Enter does, though the editor keeps it apart.
     QTest::keyClick(txtSim, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(txtSim, "c");
+    // A character the file cannot keep never enters the set, so no "?" does.
+    QTest::sendKeyEvent(QTest::Click, txtSim, Qt::Key_unknown, QString::fromUtf8("ä"),
+                        Qt::NoModifier);
     click("cmdExit");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(readBytes(file("simbols")), "ab\r\n\xC6\r\nc\r\n");
+    EXPECT_TRUE(fakes.messageBox.texts.empty());
 }
 
 TEST_F(MainWindow, toolbarBringsChildWindowsToTheirPlaces)
@@ -396,8 +400,8 @@ TEST(keptMessage, saysWhichSetWhyAndThatTheFileIsKept)
     for (const auto& [name, set] : sets) {
         const fs::path file = SettingsPath("folder", name);
         for (const auto& [reason, why] : reasons) {
-            std::u16string expected = std::u16string(set) + u" не сохранён: " + why +
-                                      u". Файл оставлен как есть.";
+            std::u16string expected =
+                std::u16string(set) + u" не сохранён: " + why + u". Файл оставлен как есть.";
             expected.replace(expected.find(u" F "), 3, u" " + displayName(file) + u" ");
             EXPECT_EQ(keptMessage(file, reason), expected) << name;
         }
