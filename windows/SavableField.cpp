@@ -22,14 +22,9 @@ namespace {
 constexpr int namedAtMost = 8;
 
 // Whether the settings file cannot keep character, one character or a
-// surrogate pair. The editor's own line breaks are CR LF in the set.
+// surrogate pair.
 bool refused(const QString& character)
 {
-    const QChar c = character[0];
-    if (character.size() == 1 &&
-        (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n')) {
-        return false;
-    }
     return !inCodePage(std::u16string_view(reinterpret_cast<const char16_t*>(character.constData()),
                                            static_cast<std::size_t>(character.size())));
 }
@@ -125,6 +120,8 @@ private:
         QTextCursor range(&document);
         range.setPosition(from);
         range.setPosition(end, QTextCursor::KeepAnchor);
+        // The document's own line breaks are CR LF in the set; one character
+        // each, as '\n' is.
         QString text = range.selectedText();
         text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
         const std::u16string found = unsavable(text.toStdU16String());

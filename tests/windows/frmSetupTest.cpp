@@ -116,6 +116,7 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
         const char16_t* input;
         const char16_t* kept;    // the set afterwards, typed after "abc"
         const char16_t* refused; // as the note names them; nullptr: no note
+        bool atStart = false;    // put before "abc" instead
     };
     const Case cases[] = {
         {"typed", true, Way::Typed, u"ä€ß", u"abc€", u"«ß»"},
@@ -128,6 +129,9 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
         {"exclusionPasted", false, Way::Pasted, u"ä€ß😀", u"abc€", u"«ä», «ß», «😀»"},
         {"many", false, Way::Pasted, u"äöüßàéèç€ñ", u"abc€",
          u"«ä», «ö», «ü», «ß», «à», «é», «è», «ç», и ещё 1"},
+        {"loneHalf", false, Way::Pasted, u"x\xDC00y", u"abcxy", u"U+DC00"},
+        {"before", false, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
+        {"symbolsBefore", true, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -136,7 +140,8 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
         frmSetup& form = open();
         QWidget* field = c.symbols ? static_cast<QWidget*>(form.txtSim()) : form.txtIskl();
         field->setFocus();
-        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(field, c.atStart ? Qt::Key_Home : Qt::Key_End,
+                        c.symbols ? Qt::ControlModifier : Qt::NoModifier);
         const QString input = QString::fromStdU16String(c.input);
         if (c.way == Way::Typed) {
             for (const QChar character : input) {
@@ -149,11 +154,13 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
         }
         const QString description =
             QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description);
-        // The caret stays behind what was kept of the edit, at the end.
+        // The caret stays behind what was kept of the edit.
+        const int behindEdit = c.atStart ? 1 : static_cast<int>(std::u16string(c.kept).size());
         if (c.symbols) {
-            EXPECT_TRUE(form.txtSim()->textCursor().atEnd());
+            EXPECT_EQ(form.txtSim()->textCursor().position(),
+                      c.atStart ? 1 : form.txtSim()->document()->characterCount() - 1);
         } else {
-            EXPECT_EQ(form.txtIskl()->cursorPosition(), form.txtIskl()->text().size());
+            EXPECT_EQ(form.txtIskl()->cursorPosition(), behindEdit);
         }
         if (c.refused) {
             const QString note = QStringLiteral("Не принято: %1. Файл настроек хранит только "
