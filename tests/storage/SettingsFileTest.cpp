@@ -173,6 +173,24 @@ TEST(LoadFile, fileThatCannotBeTestedIsAnErrorNamingIt)
         EXPECT_NE(std::string(error.what()).find(loop.string()), std::string::npos);
         EXPECT_FALSE(error.reason().empty());
     }
+    // Found, but not opened: no descriptor is left to open it with.
+    const fs::path file = folder.file("excluds");
+    writeBytes(file, "x\r\n");
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const int free = ::dup(0);
+    ::close(free);
+    rlimit none = limit;
+    none.rlim_cur = static_cast<rlim_t>(free);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    std::string reason;
+    try {
+        load(file, LoadMode::JoinLines);
+    } catch (const StorageError& error) {
+        reason = error.reason();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(reason, std::strerror(EMFILE));
 }
 
 #endif

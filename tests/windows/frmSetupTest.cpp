@@ -2,6 +2,7 @@
 #include "windows/ChildWindow.h"
 #include "windows/HighContrast.h"
 #include "windows/MakeUp.h"
+#include "windows/SavableField.h"
 
 #include "generation/NormNumText.h"
 #include "storage/CodePage.h"
@@ -11,6 +12,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
@@ -19,6 +21,10 @@
 #include <QToolTip>
 
 #include <gtest/gtest.h>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace passgen {
 namespace {
@@ -339,6 +345,56 @@ TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
     makeup::setHighContrastQuery(highContrastOn);
     QApplication::setPalette(saved);
 }
+
+// A widget's colours go with it: a widget made later where a painted one
+// was, in the same memory, keeps the colours it would have had anyway.
+TEST(paint, leavesANewWidgetWhereAPaintedOneWasAsItIs)
+{
+    QWidget window;
+    alignas(QLabel) unsigned char place[sizeof(QLabel)];
+    auto* label = new (place) QLabel(&window);
+    makeup::paint(*label, makeup::rgb(192, 192, 192), makeup::rgb(0, 0, 192));
+    label->~QLabel();
+    static_assert(sizeof(QLineEdit) <= sizeof(QLabel));
+    auto* field = new (place) QLineEdit(&window);
+    makeup::paint(window, makeup::rgb(174, 208, 249)); // works out the window's colours again
+    EXPECT_FALSE(field->autoFillBackground());
+    EXPECT_EQ(field->palette().color(QPalette::Text),
+              QApplication::palette(field).color(QPalette::Text));
+    field->~QLineEdit();
+}
+
+#ifdef Q_OS_WIN
+std::vector<QString>& announced()
+{
+    static std::vector<QString> texts;
+    return texts;
+}
+
+// Qt tells UI Automation of no change of a description; Narrator and NVDA
+// hear the note through the notification that a value change with text
+// raises.
+TEST_F(SetupWindow, refusalIsAnnouncedToWindowsScreenReaders)
+{
+    QPlainTextEdit& txtSim = *open().txtSim();
+    // A UI Automation client's first request (UiaRootObjectId) turns Qt's
+    // accessibility on.
+    SendMessageW(reinterpret_cast<HWND>(area.window()->winId()), WM_GETOBJECT, 0, LPARAM(-25));
+    ASSERT_TRUE(QAccessible::isActive());
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::ValueChanged)
+            announced().push_back(
+                static_cast<QAccessibleValueChangeEvent*>(event)->value().toString());
+    });
+    txtSim.setFocus();
+    QTest::sendKeyEvent(QTest::Click, &txtSim, Qt::Key_unknown, QString::fromUtf8("я"),
+                        Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, &txtSim, Qt::Key_unknown, QString::fromUtf8("😀"),
+                        Qt::NoModifier);
+    QAccessible::installUpdateHandler(nullptr);
+    EXPECT_EQ(announced(), std::vector<QString>{refusedNote(QString::fromUtf8("😀"))});
+}
+#endif
 
 } // namespace
 } // namespace passgen

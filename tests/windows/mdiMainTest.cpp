@@ -434,6 +434,12 @@ TEST_F(MainWindow, makeUpFollowsTheDesignTable)
         EXPECT_FALSE(button->icon().pixmap(32, 32).isNull()) << name;
     }
     EXPECT_FALSE(window->windowIcon().pixmap(16, 16).isNull());
+    // The keyboard order of the toolbar: Закрыть, then Генерация, Установки.
+    window->button("cmdExit")->setFocus();
+    for (const char* next : {"cmdGen", "cmdSetup"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), window->button(next)) << next;
+    }
 }
 
 } // namespace
