@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace passgen {
 
+class StrengthFigure;
+
 struct mdiMainServices {
     MessageBox& messageBox;
     Clock& clock;
@@ -102,6 +104,8 @@ private:
 
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
+    std::unique_ptr<frmSetup> loadSetup();
+    void showStrength();
     void closeSequence();
     void unloadChildren();
     void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
@@ -114,6 +118,8 @@ private:
     ChildWindow<frmSetup> m_frmSetup;
     SetupWindowControl m_setupControl;
     ChildWindow<frmMain> m_frmMain;
+    StrengthFigure* m_strength = nullptr;
+    QPointer<frmSetup> m_editing; // the settings window until it commits its fields
     LoadedFile m_loadedSimbols;
     LoadedFile m_loadedExcluds;
     Stage m_stage = Stage::Loading;
