@@ -14,6 +14,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 APP = "passgen"
 
@@ -47,6 +48,10 @@ LABELLED_BY = {
     "Кол-во паролей": "Кол-во паролей:",
 }
 NO_SYMBOLS = "Нет символов для генерации пароля"
+SYMBOLS = "Набор символов, используемых для генерации пароля"
+# The strength in the toolbar: of no symbols at start, then of eight at length 6.
+STRENGTH_EMPTY = "Стойкость пароля: нет, набор символов пуст"
+STRENGTH_SET = "Стойкость пароля: 17 бит, ненадёжная"
 HINT = "x-kde-passwordManagerHint"
 
 INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio button",
@@ -61,6 +66,16 @@ def poll(find, seconds=20):
         if found is not None or time.monotonic() >= end:
             return found
         time.sleep(0.2)
+
+
+def dispatch_until(done, seconds=20):
+    """Hands the bus's events to the listeners until done() holds; done()."""
+    context = GLib.MainContext.default()
+    end = time.monotonic() + seconds
+    while not done() and time.monotonic() < end:
+        if not context.iteration(False):
+            time.sleep(0.05)
+    return done()
 
 
 def wait_for(what, find, seconds=20):
@@ -205,7 +220,31 @@ def check(app):
     if not any(NO_SYMBOLS in text for text in heard if text):
         faults.append(f"the message box does not read out {NO_SYMBOLS!r}")
     press(find(box, "OK", "push button"))
+
+    # The strength in the toolbar, and its change heard as the settings
+    # window's symbol field is typed into: the generator has just opened it.
+    frame = find(app, "Генератор паролей", "frame")
+    strength = wait_for("the strength", lambda: strength_label(frame))
+    if strength.name != STRENGTH_EMPTY:
+        faults.append(f"the strength reads {strength.name!r}, expected {STRENGTH_EMPTY!r}")
+    heard = []
+    pyatspi.Registry.registerEventListener(
+        lambda event: heard.append(event.source.name)
+        if event.source.getRoleName() == "label" else None,
+        "object:property-change:accessible-name")
+    field = wait_for("the symbol field", lambda: find(app, SYMBOLS, "text"))
+    field.queryEditableText().setTextContents("abcdefgh")
+    if not dispatch_until(lambda: STRENGTH_SET in heard):
+        faults.append(f"no change of the strength's name to {STRENGTH_SET!r} was heard, "
+                      f"only {heard}; it reads {strength_label(frame).name!r}")
     return faults
+
+
+def strength_label(frame):
+    for node, _ in walk(frame, stop_at_windows=True):
+        if node.getRoleName() == "label" and node.name.startswith("Стойкость пароля"):
+            return node
+    return None
 
 
 def clipboard(target):
