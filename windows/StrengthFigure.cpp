@@ -32,23 +32,19 @@ const GradeLook& lookOf(StrengthGrade grade)
     return grades[static_cast<std::size_t>(grade)];
 }
 
-// The Russian noun form after a count: 1 бит, 2 бита, 5 бит, 21 бит.
-QString counted(std::int64_t count, const char* one, const char* few, const char* many)
+// The Russian noun after a count, for the nouns here whose form after 1 is
+// that after 5: 2 бита, 5 бит, 11 бит, 12 бит, 21 бит, 22 бита.
+QString counted(std::int64_t count, const char* few, const char* many)
 {
-    const std::int64_t tens = count % 100;
     const std::int64_t units = count % 10;
-    const char* form = many;
-    if (units == 1 && tens != 11) {
-        form = one;
-    } else if (units >= 2 && units <= 4 && (tens < 12 || tens > 14)) {
-        form = few;
-    }
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(form));
+    const bool teen = count % 100 / 10 == 1;
+    const bool isFew = !teen && units >= 2 && units <= 4;
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(isFew ? few : many));
 }
 
 QString times(std::int64_t count)
 {
-    return counted(count, "раз", "раза", "раз");
+    return counted(count, "раза", "раз");
 }
 
 // A character as the text can show it: a blank or a control by its code.
@@ -127,7 +123,7 @@ StrengthWords strengthWords(const Strength& strength, const QString& name)
         return words;
     }
     const GradeLook& look = lookOf(strength.grade);
-    const QString bits = counted(strength.wholeBits, "бит", "бита", "бит");
+    const QString bits = counted(strength.wholeBits, "бита", "бит");
     const QString word = QString::fromUtf8(look.word);
     const QString line = QStringLiteral("Стойкость: %1, %2").arg(bits, word);
     words.accessibleName = QStringLiteral("%1: %2, %3").arg(name, bits, word);

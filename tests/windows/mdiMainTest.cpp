@@ -218,6 +218,16 @@ TEST_F(MainWindow, resizingMovesTheExitButton)
     EXPECT_LT(window->button("cmdExit")->x(), 0);
     EXPECT_EQ(window->button("cmdGen")->x(), 0);
     EXPECT_EQ(window->button("cmdSetup")->x(), 77); // 1155 twips: 15 twips over cmdGen
+    window->resize(1200, 400);
+    QApplication::processEvents();
+    EXPECT_TRUE(strength().isVisible());
+    EXPECT_EQ(strength().text(), forms.first());
+    // A font too large for two lines in the strip, as the user may choose.
+    QFont large = window->menuWidget()->font();
+    large.setPixelSize(window->menuWidget()->height() * 2 / 3);
+    window->menuWidget()->setFont(large);
+    EXPECT_EQ(strength().font(), large);
+    EXPECT_FALSE(strength().text().contains(u'\n')) << strength().text().toStdString();
 }
 
 struct StrengthShown {
