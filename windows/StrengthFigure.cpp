@@ -191,7 +191,7 @@ void StrengthFigure::place()
     const QWidget& strip = *m_label.parentWidget();
     const QFontMetrics metrics = m_label.fontMetrics();
     const int gap = metrics.averageCharWidth();
-    const int left = m_left.geometry().right() + 1 + gap;
+    const int left = m_left.x() + m_left.width() + gap;
     const int width = m_right.x() - gap - left;
     for (const QString& form : m_forms) {
         const QSize size = metrics.size(0, form);
