@@ -192,6 +192,14 @@ TEST_F(MainWindow, resizingMovesTheExitButton)
     start();
     const QStringList forms =
         strengthWords(strengthOf({u"aab", u"", 6, 1}), "Стойкость пароля").forms;
+    EXPECT_EQ(forms, (QStringList{
+                         "Стойкость: 1 бит, ненадёжная\n«a» стоит 2 раза: выпадает в 2 раза чаще",
+                         "Стойкость: 1 бит, ненадёжная\n«a» стоит 2 раза: в 2 раза чаще",
+                         "Стойкость: 1 бит, ненадёжная",
+                         "Стойкость: 1 бит\nненадёжная",
+                         "1 бит\nненадёжная",
+                         "1",
+                     }));
     qsizetype shorter = 0;
     for (const int width : {1200, 500, 330, 300, 270, 250, 60}) {
         window->resize(width, 400);
