@@ -87,6 +87,10 @@ frmSetup::frmSetup(Module1& settings, QWidget* parent) : QWidget(parent), m_sett
     refuseUnsavable(*m_txtSim);
     refuseUnsavable(*m_txtIskl);
     m_txtLenPass->setFocus();
+    for (QLineEdit* field : {m_txtLenPass, m_txtNPass, m_txtIskl}) {
+        connect(field, &QLineEdit::textChanged, this, &frmSetup::fieldsChanged);
+    }
+    connect(m_txtSim, &QPlainTextEdit::textChanged, this, &frmSetup::fieldsChanged);
 }
 
 void frmSetup::load()
@@ -103,6 +107,13 @@ void frmSetup::unload()
     m_settings.NPass = wholeNumber(m_txtNPass->text());
     m_settings.Simbols = fromEditorText(*m_txtSim->document());
     m_settings.Excluds = m_txtIskl->text().toStdU16String();
+    emit committed();
+}
+
+Module1 frmSetup::fields() const
+{
+    return {fromEditorText(*m_txtSim->document()), m_txtIskl->text().toStdU16String(),
+            wholeNumber(m_txtLenPass->text()), wholeNumber(m_txtNPass->text())};
 }
 
 void frmSetup::closeEvent(QCloseEvent* event)

@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace passgen {
 
+class StrengthFigure;
+
 struct mdiMainServices {
     MessageBox& messageBox;
     Clock& clock;
@@ -109,6 +111,8 @@ private:
 
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
+    std::unique_ptr<frmSetup> loadSetup();
+    void showStrength();
     void closeSequence();
     void unloadChildren();
     std::u16string load(const char* name, LoadMode mode, const LoadServices& services,
@@ -123,6 +127,8 @@ private:
     ChildWindow<frmSetup> m_frmSetup;
     SetupWindowControl m_setupControl;
     ChildWindow<frmMain> m_frmMain;
+    StrengthFigure* m_strength = nullptr;
+    QPointer<frmSetup> m_editing; // the settings window until it commits its fields
     LoadedFile m_loadedSimbols;
     LoadedFile m_loadedExcluds;
     Stage m_stage = Stage::Loading;

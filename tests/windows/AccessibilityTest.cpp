@@ -21,6 +21,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 
 #include <gtest/gtest.h>
 
@@ -29,8 +32,10 @@
 #undef MessageBox // the program's own
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
+#include <set>
 
 namespace passgen {
 namespace {
@@ -339,6 +344,7 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
         setup->txtIskl()->setFocus();
         useTheme(theme);
         mdiMain fresh(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+        fresh.settings() = window->settings(); // for the same strength
         fresh.button("cmdGen")->click();
         fresh.button("cmdSetup")->click();
         // The colours they would have if built now, once the change is handled.
@@ -367,6 +373,24 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
         EXPECT_GE(makeup::contrast(text.text, text.background), 4.5)
             << text.text.name().toStdString() << " on " << text.background.name().toStdString();
     }
+    // The strength in a colour of its range's own, or with no figure in the
+    // caption colour, each readable on the strip's grey; or all in the
+    // system's colour.
+    frmSetup& setup = window->setupWindow().get();
+    const QLabel& figure = *window->findChild<QLabel*>("lblStrength");
+    std::set<QRgb> shown;
+    for (const char* length : {"1", "14", "18", "22", "-1"}) {
+        setup.txtSim()->setPlainText("abcdefghijklmnopqrstuvwxyz");
+        setup.txtLenPass()->setText(length);
+        const QColor text = figure.palette().color(QPalette::WindowText);
+        EXPECT_GE(makeup::contrast(text, makeup::backgroundBehind(figure)), 4.5)
+            << length << ": " << text.name().toStdString();
+        if (systemColours) {
+            EXPECT_EQ(text, QApplication::palette(&figure).color(QPalette::WindowText));
+        }
+        shown.insert(text.rgb());
+    }
+    EXPECT_EQ(shown.size(), systemColours ? 1u : 5u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
@@ -381,6 +405,49 @@ INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
                              return std::string(info.param.first) +
                                     (then ? std::string("_then_") + then : std::string());
                          });
+
+// What Qt hands a screen reader's bridge.
+std::vector<std::pair<QObject*, QAccessible::Event>> sent;
+
+void recordSent(QAccessibleEvent* event)
+{
+    sent.emplace_back(event->object(), event->type());
+}
+
+TEST_F(Accessibility, strengthIsNamedAndTellsAScreenReaderWhenItChanges)
+{
+    startWithBothWindows();
+    QLabel* figure = window->findChild<QLabel*>("lblStrength");
+    frmSetup& setup = window->setupWindow().get();
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(figure);
+    EXPECT_EQ(item->role(), QAccessible::StaticText);
+    EXPECT_EQ(item->text(QAccessible::Name), "Стойкость пароля: 17 бит, ненадёжная");
+
+    // As a screen reader's arrival makes it, on every platform.
+    QPlatformAccessibility* platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    ASSERT_NE(platform, nullptr);
+    platform->setActive(true);
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(recordSent);
+    const auto heard = [&](QAccessible::Event type) {
+        return std::count(sent.begin(), sent.end(),
+                          std::pair<QObject*, QAccessible::Event>(figure, type));
+    };
+    sent.clear();
+    setup.txtSim()->setPlainText("abcdefghijk");
+    EXPECT_EQ(heard(QAccessible::NameChanged), 1);
+    EXPECT_EQ(item->text(QAccessible::Name), "Стойкость пароля: 20 бит, ненадёжная");
+    setup.txtNPass()->setText("7"); // the same figure
+    window->resize(330, 400);       // a shorter form of it
+    QApplication::processEvents();
+    EXPECT_EQ(heard(QAccessible::NameChanged), 1);
+    setup.txtSim()->setPlainText("abcdefghijkk");
+    EXPECT_EQ(heard(QAccessible::NameChanged), 2);
+    EXPECT_EQ(heard(QAccessible::DescriptionChanged), 1);
+    EXPECT_EQ(item->text(QAccessible::Description), "«k» стоит 2 раза: выпадает в 2 раза чаще");
+    QAccessible::installUpdateHandler(previous);
+    platform->setActive(false);
+}
 
 struct KeyPress {
     const char* form;

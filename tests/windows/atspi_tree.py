@@ -50,6 +50,11 @@ LABELLED_BY = {
 NO_SYMBOLS = "Нет символов для генерации пароля"
 REFUSED = "Не принято:"
 NOTE = "Не принято: «ä». Файл настроек хранит только символы кодовой страницы Windows-1251."
+SYMBOLS = "Набор символов, используемых для генерации пароля"
+# The strength in the toolbar: none while the generator finds nothing to
+# draw, then that of eight symbols at length 6.
+STRENGTH_NONE = "Стойкость пароля: нет, "
+STRENGTH_SET = "Стойкость пароля: 17 бит, ненадёжная"
 HINT = "x-kde-passwordManagerHint"
 
 INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio button",
@@ -64,6 +69,16 @@ def poll(find, seconds=20):
         if found is not None or time.monotonic() >= end:
             return found
         time.sleep(0.2)
+
+
+def dispatch_until(done, seconds=20):
+    """Hands the bus's events to the listeners until done() holds; done()."""
+    context = GLib.MainContext.default()
+    end = time.monotonic() + seconds
+    while not done() and time.monotonic() < end:
+        if not context.iteration(False):
+            time.sleep(0.05)
+    return done()
 
 
 def wait_for(what, find, seconds=20):
@@ -237,7 +252,31 @@ def check(app):
     if not any(NO_SYMBOLS in text for text in heard if text):
         faults.append(f"the message box does not read out {NO_SYMBOLS!r}")
     press(find(box, "OK", "push button"))
+
+    # The strength in the toolbar, and its change heard as the settings
+    # window's symbol field is typed into: the generator has just opened it.
+    frame = find(app, "Генератор паролей", "frame")
+    strength = wait_for("the strength", lambda: strength_label(frame))
+    if not strength.name.startswith(STRENGTH_NONE):
+        faults.append(f"the strength reads {strength.name!r}, expected {STRENGTH_NONE!r}…")
+    heard = []
+    pyatspi.Registry.registerEventListener(
+        lambda event: heard.append(event.source.name)
+        if event.source.getRoleName() == "label" else None,
+        "object:property-change:accessible-name")
+    field = wait_for("the symbol field", lambda: find(app, SYMBOLS, "text"))
+    field.queryEditableText().setTextContents("abcdefgh")
+    if not dispatch_until(lambda: STRENGTH_SET in heard):
+        faults.append(f"no change of the strength's name to {STRENGTH_SET!r} was heard, "
+                      f"only {heard}; it reads {strength_label(frame).name!r}")
     return faults
+
+
+def strength_label(frame):
+    for node, _ in walk(frame, stop_at_windows=True):
+        if node.getRoleName() == "label" and node.name.startswith("Стойкость пароля"):
+            return node
+    return None
 
 
 def clipboard(target):

@@ -1,15 +1,18 @@
 #include "windows/mdiMain.h"
 #include "windows/MakeUp.h"
+#include "windows/StrengthFigure.h"
 
 #include "storage/FileCalls.h"
 #include "storage/SettingsFile.h"
 #include "tests/generation/Fakes.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -50,6 +53,12 @@ protected:
     }
 
     void click(const char* name) { QTest::mouseClick(window->button(name), Qt::LeftButton); }
+    QLabel& strength() const { return *window->findChild<QLabel*>("lblStrength"); }
+    frmSetup& openSetup()
+    {
+        click("cmdSetup");
+        return *window->setupWindow().loaded();
+    }
     fs::path file(const char* name) const { return SettingsPath(folder, name); }
 
     testing::TempFolder temporary;
@@ -182,19 +191,158 @@ TEST(cmdExitLeft, keepsTheButtonAtTheRightEdgeEvenWhenNegative)
     EXPECT_EQ(cmdExitLeft(1000, 1170), -270);
 }
 
+// The strength between the buttons shows ever shorter forms of its text
+// as the frame narrows, in the strip's own font, and never covers a button.
 TEST_F(MainWindow, resizingMovesTheExitButton)
 {
+    writeBytes(file("simbols"), "aab\r\n");
     start();
-    for (const int width : {500, 60}) {
+    const QStringList forms =
+        strengthWords(strengthOf({u"aab", u"", 6, 1}), "Стойкость пароля").forms;
+    EXPECT_EQ(forms, (QStringList{
+                         "Стойкость: 1 бит, ненадёжная\n«a» стоит 2 раза: выпадает в 2 раза чаще",
+                         "Стойкость: 1 бит, ненадёжная\n«a» стоит 2 раза: в 2 раза чаще",
+                         "Стойкость: 1 бит, ненадёжная",
+                         "Стойкость: 1 бит\nненадёжная",
+                         "1 бит\nненадёжная",
+                         "1",
+                     }));
+    qsizetype shorter = 0;
+    for (const int width : {1200, 500, 330, 300, 270, 250, 60}) {
         window->resize(width, 400);
         QApplication::processEvents();
         const int frameWidth = window->frameGeometry().width();
         const int expected = makeup::pixels(cmdExitLeft(frameWidth * 15.0f, 1170));
         EXPECT_EQ(window->button("cmdExit")->x(), expected) << width;
+        EXPECT_EQ(strength().font(), window->button("cmdExit")->font());
+        if (!strength().isVisible()) {
+            shorter = forms.size();
+            continue;
+        }
+        EXPECT_EQ(strength().height(), window->menuWidget()->height());
+        for (const char* name : {"cmdGen", "cmdSetup", "cmdExit"}) {
+            EXPECT_FALSE(strength().geometry().intersects(window->button(name)->geometry()))
+                << name << " at " << width;
+        }
+        const qsizetype form = forms.indexOf(strength().text());
+        ASSERT_GE(form, shorter) << strength().text().toStdString();
+        shorter = form;
     }
+    EXPECT_EQ(forms.indexOf(strength().text()), forms.size() - 1); // the bare figure, last shown
+    EXPECT_EQ(shorter, forms.size());
     EXPECT_LT(window->button("cmdExit")->x(), 0);
     EXPECT_EQ(window->button("cmdGen")->x(), 0);
     EXPECT_EQ(window->button("cmdSetup")->x(), 77); // 1155 twips: 15 twips over cmdGen
+    window->resize(1200, 400);
+    QApplication::processEvents();
+    EXPECT_TRUE(strength().isVisible());
+    EXPECT_EQ(strength().text(), forms.first());
+    // A font too large for two lines in the strip, as the user may choose.
+    QFont large = window->menuWidget()->font();
+    large.setPixelSize(window->menuWidget()->height() * 2 / 3);
+    window->menuWidget()->setFont(large);
+    EXPECT_EQ(strength().font(), large);
+    EXPECT_FALSE(strength().text().contains(u'\n')) << strength().text().toStdString();
+}
+
+struct StrengthShown {
+    const char* simbols;
+    const char* excluds;
+    const char* lenPass;
+    const char* text; // in a frame wide enough for the fullest form
+    const char* accessibleName;
+    const char* toolTip;
+};
+
+TEST_F(MainWindow, strengthSaysInWordsHowStrongAndWhy)
+{
+    const StrengthShown rows[] = {
+        {"", "", "6", "Стойкость: нет\nнабор символов пуст",
+         "Стойкость пароля: нет, набор символов пуст", "no password: the symbol set is empty"},
+        {"\n\t", "", "6", "Стойкость: нет\nв наборе лишь переводы строк и табуляции",
+         "Стойкость пароля: нет, в наборе лишь переводы строк и табуляции",
+         "no password: the set holds only line breaks and tabs"},
+        {"abc", "cab", "6", "Стойкость: нет\nвсе символы исключены",
+         "Стойкость пароля: нет, все символы исключены", "no password: every symbol is excluded"},
+        {"abc", "", "-5", "Стойкость: нет\nдлина пароля 0 или меньше",
+         "Стойкость пароля: нет, длина пароля 0 или меньше",
+         "no password: the length is 0 or less"},
+        {"abc", "", "1", "Стойкость: 1 бит, ненадёжная", "Стойкость пароля: 1 бит, ненадёжная",
+         "strength of the draw: 1 bit, very weak"},
+        {"abc", "x", "10", "Стойкость: 13 бит, ненадёжная", "Стойкость пароля: 13 бит, ненадёжная",
+         "strength of the draw: 13 bits, very weak"},
+        {"abcdefghijklmnopqrstuvwxyz", "", "14", "Стойкость: 65 бит, слабая",
+         "Стойкость пароля: 65 бит, слабая", "strength of the draw: 65 bits, weak"},
+        {"abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", "", "16",
+         "Стойкость: 95 бит, средняя", "Стойкость пароля: 95 бит, средняя",
+         "strength of the draw: 95 bits, medium"},
+        {"abcdefghijklmnopqrstuvwxyz", "", "22", "Стойкость: 102 бита, высокая",
+         "Стойкость пароля: 102 бита, высокая", "strength of the draw: 102 bits, strong"},
+        {"aab", "", "10", "Стойкость: 3 бита, ненадёжная\n«a» стоит 2 раза: выпадает в 2 раза чаще",
+         "Стойкость пароля: 3 бита, ненадёжная",
+         "strength of the draw: 3 bits, very weak\n\"a\" stands 2 times: it is drawn 2 times as "
+         "often"},
+        {"aaabb", "", "5",
+         "Стойкость: 2 бита, ненадёжная\n«a» стоит 3 раза: выпадает в 1,5 раза чаще самых редких",
+         "Стойкость пароля: 2 бита, ненадёжная",
+         "strength of the draw: 2 bits, very weak\n\"a\" stands 3 times: it is drawn 1.5 times "
+         "as often as the rarest"},
+        {"  xy", "", "6",
+         "Стойкость: 4 бита, ненадёжная\nсимвол U+0020 стоит 2 раза: выпадает в 2 раза чаще",
+         "Стойкость пароля: 4 бита, ненадёжная",
+         "strength of the draw: 4 bits, very weak\ncharacter U+0020 stands 2 times: it is drawn 2 "
+         "times as often"},
+    };
+    start();
+    window->resize(1600, 400);
+    frmSetup& setup = openSetup();
+    for (const StrengthShown& row : rows) {
+        SCOPED_TRACE(row.accessibleName);
+        setup.txtSim()->setPlainText(QString::fromUtf8(row.simbols));
+        setup.txtIskl()->setText(QString::fromUtf8(row.excluds));
+        setup.txtLenPass()->setText(row.lenPass);
+        EXPECT_EQ(strength().text().toStdString(), row.text);
+        EXPECT_EQ(strength().accessibleName().toStdString(), row.accessibleName);
+        EXPECT_EQ(strength().toolTip().toStdString(), row.toolTip);
+    }
+}
+
+// While the settings window is open the figure follows its fields as they are
+// typed and corrected; otherwise the settings, as loaded and as committed.
+TEST_F(MainWindow, strengthFollowsTheSettingsWindowsFieldsAndTheCommittedSettings)
+{
+    writeBytes(file("simbols"), "abc\r\n");
+    start();
+    const auto shown = [this] { return strength().accessibleName().toStdString(); };
+    EXPECT_EQ(shown(), "Стойкость пароля: 7 бит, ненадёжная"); // 6 characters
+    frmSetup& setup = openSetup();
+    setup.txtSim()->setFocus();
+    setup.txtSim()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(setup.txtSim(), "d");
+    EXPECT_EQ(shown(), "Стойкость пароля: 10 бит, ненадёжная"); // log2 3.5 a character
+    setup.txtIskl()->setFocus();
+    QTest::keyClicks(setup.txtIskl(), "bc");
+    EXPECT_EQ(shown(), "Стойкость пароля: 3 бита, ненадёжная");
+    setup.txtLenPass()->setFocus();
+    setup.txtLenPass()->selectAll();
+    QTest::keyClicks(setup.txtLenPass(), "12x"); // corrected to 12
+    EXPECT_EQ(setup.txtLenPass()->text(), "12");
+    EXPECT_EQ(shown(), "Стойкость пароля: 7 бит, ненадёжная");
+    QTest::keyClicks(setup.txtNPass(), "5"); // the count changes no figure
+    EXPECT_EQ(shown(), "Стойкость пароля: 7 бит, ненадёжная");
+    EXPECT_EQ(window->settings().Simbols, u"abc"); // nothing committed yet
+
+    // Committed by the close box, then followed by the settings alone.
+    window->setupWindow().subWindow()->close();
+    EXPECT_EQ(window->settings().LenPass, 12);
+    EXPECT_EQ(shown(), "Стойкость пароля: 7 бит, ненадёжная");
+    // Committed by a generate: the figure of the settings that it used.
+    openSetup().txtLenPass()->setText("-3");
+    click("cmdGen");
+    window->generatorWindow().get().findChild<QPushButton*>("cmdGen")->click();
+    EXPECT_FALSE(window->setupWindow().isLoaded());
+    EXPECT_EQ(window->settings().LenPass, -3);
+    EXPECT_EQ(shown(), "Стойкость пароля: нет, длина пароля 0 или меньше");
 }
 
 TEST_F(MainWindow, unreadableFileAtStartIsAnErrorAndNothingIsWritten)
