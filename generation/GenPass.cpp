@@ -1,9 +1,9 @@
 #include "GenPass.h"
 
+#include "DrawRule.h"
+
 #include <algorithm>
 #include <array>
-#include <bitset>
-#include <memory>
 #include <span>
 
 namespace passgen {
@@ -11,56 +11,6 @@ namespace passgen {
 namespace {
 
 constexpr std::u16string_view noSymbolsMessage = u"Нет символов для генерации пароля";
-
-// Above this many exclusions a bitmap over all 16-bit codes beats searching
-// Excluds once per symbol.
-constexpr std::size_t linearExcludeLimit = 32;
-
-bool isLineControl(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == u'\t';
-}
-
-std::u16string buildAlphabet(const std::u16string& simbols, const std::u16string& excluds)
-{
-    std::u16string alphabet;
-    alphabet.reserve(simbols.size());
-    if (excluds.size() <= linearExcludeLimit) {
-        for (const char16_t c : simbols) {
-            if (!isLineControl(c) && excluds.find(c) == std::u16string::npos) {
-                alphabet.push_back(c);
-            }
-        }
-        return alphabet;
-    }
-    auto excluded = std::make_unique<std::bitset<65536>>();
-    for (const char16_t c : excluds) {
-        excluded->set(c);
-    }
-    for (const char16_t c : simbols) {
-        if (!isLineControl(c) && !excluded->test(c)) {
-            alphabet.push_back(c);
-        }
-    }
-    return alphabet;
-}
-
-// For 0 <= x < 2^52, adding and taking away 2^52 leaves x rounded to the
-// nearest integer, ties to even, in IEEE arithmetic's default mode: the same
-// as std::nearbyint, without the branch per draw or the library call.
-double roundHalfToEven(double x)
-{
-    constexpr double shift = 0x1p52;
-    return (x + shift) - shift;
-}
-
-// The draw rule for one value r from the source: k = r * n rounded, kept
-// when 1 <= k <= n, or 0 for a draw to discard.
-std::int32_t rank(float r, double n)
-{
-    const double k = roundHalfToEven(static_cast<double>(r) * n);
-    return k >= 1.0 && k <= n ? static_cast<std::int32_t>(k) : 0;
-}
 
 std::optional<std::u16string> reportNoSymbols(const GenPassServices& services)
 {
@@ -76,7 +26,7 @@ std::optional<std::u16string> GenPass(const Module1& settings, const GenPassServ
     if (settings.Simbols.empty()) {
         return reportNoSymbols(services);
     }
-    const std::u16string alphabet = buildAlphabet(settings.Simbols, settings.Excluds);
+    const std::u16string alphabet = drawrule::alphabet(settings.Simbols, settings.Excluds);
     const std::int32_t lenPass = settings.LenPass;
     // With nothing left to draw from every draw would be discarded forever.
     // The report comes before the re-seed, as it does for an empty Simbols.
@@ -119,7 +69,7 @@ std::optional<std::u16string> GenPass(const Module1& settings, const GenPassServ
         services.random.fill(block);
         for (std::size_t first = 0; first < block.size(); first += group) {
             for (std::size_t j = 0; j < group; ++j) {
-                ranks[j] = rank(draws[first + j], n);
+                ranks[j] = drawrule::rank(draws[first + j], n);
             }
             const std::size_t size = std::min(group, block.size() - first);
             for (std::size_t j = 0; j < size; ++j) {

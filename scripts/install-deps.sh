@@ -33,6 +33,8 @@ case "${1:-}" in
         packages+=(xvfb xclip)
         # The accessibility bus that the screen-reader test reads, on its own X display.
         packages+=(dbus-x11 at-spi2-core python3-pyatspi)
+        # Qt's private headers, through which a test turns accessibility on.
+        packages+=(qt6-base-private-dev)
         # libFuzzer comes with clang's runtime libraries.
         packages+=(clang libclang-rt-dev)
         # A display and clicks for the program itself, asked to quit while a

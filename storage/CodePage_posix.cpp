@@ -58,16 +58,6 @@ const Mapping& mapping()
     return instance;
 }
 
-bool isHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool isLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 } // namespace
 
 std::string toCodePage(std::u16string_view text)
@@ -105,6 +95,17 @@ std::u16string fromCodePage(std::string_view bytes)
 bool decodesCleanly(std::string_view)
 {
     return true;
+}
+
+bool inCodePage(std::u16string_view character)
+{
+    return character.size() == 1 &&
+           (mapping().fromUnicode[character[0]] != 0 || character[0] == u'\0');
+}
+
+std::u16string codePageName()
+{
+    return u"Windows-1251";
 }
 
 } // namespace passgen

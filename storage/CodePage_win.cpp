@@ -5,20 +5,12 @@
 
 #include <climits>
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 namespace passgen {
 
 namespace {
-
-bool isHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool isLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 // UTF-8 and GB18030 hold every character; the others none beyond 16 bits.
 bool holdsEveryCharacter(UINT codePage)
@@ -111,6 +103,30 @@ bool decodesCleanly(std::string_view bytes, unsigned codePage)
     return toCodePage(fromCodePage(bytes, codePage), codePage) == bytes;
 }
 
+bool inCodePage(std::u16string_view character, unsigned codePage)
+{
+    const bool pair = character.size() == 2;
+    if (holdsEveryCharacter(codePage)) {
+        return pair || (!isHighSurrogate(character[0]) && !isLowSurrogate(character[0]));
+    }
+    if (pair || isHighSurrogate(character[0]) || isLowSurrogate(character[0])) {
+        return false;
+    }
+    // Asked once per code page for every character, as a paste may bring
+    // many thousands to check.
+    static std::unordered_map<unsigned, std::vector<bool>> tables;
+    std::vector<bool>& held = tables[codePage];
+    if (held.empty()) {
+        held.resize(65536);
+        for (char32_t c = 0; c < 65536; ++c) {
+            const char16_t one = static_cast<char16_t>(c);
+            held[c] = !isHighSurrogate(one) && !isLowSurrogate(one) &&
+                      (one == u'?' || toCodePage(std::u16string_view(&one, 1), codePage) != "?");
+        }
+    }
+    return held[character[0]];
+}
+
 std::string toCodePage(std::u16string_view text)
 {
     return toCodePage(text, GetACP());
@@ -124,6 +140,22 @@ std::u16string fromCodePage(std::string_view bytes)
 bool decodesCleanly(std::string_view bytes)
 {
     return decodesCleanly(bytes, GetACP());
+}
+
+bool inCodePage(std::u16string_view character)
+{
+    return inCodePage(character, GetACP());
+}
+
+std::u16string codePageName()
+{
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8) {
+        return u"UTF-8";
+    }
+    const std::string digits = std::to_string(codePage);
+    return (codePage >= 1250 && codePage <= 1258 ? u"Windows-" : u"") +
+           std::u16string(digits.begin(), digits.end());
 }
 
 } // namespace passgen

@@ -11,5 +11,6 @@ namespace passgen {
 std::string toCodePage(std::u16string_view text, unsigned codePage);
 std::u16string fromCodePage(std::string_view bytes, unsigned codePage);
 bool decodesCleanly(std::string_view bytes, unsigned codePage);
+bool inCodePage(std::u16string_view character, unsigned codePage);
 
 } // namespace passgen

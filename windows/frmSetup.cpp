@@ -1,6 +1,7 @@
 #include "frmSetup.h"
 
 #include "MakeUp.h"
+#include "SavableField.h"
 #include "TextConversion.h"
 #include "generation/NormNumText.h"
 
@@ -82,7 +83,14 @@ frmSetup::frmSetup(Module1& settings, QWidget* parent) : QWidget(parent), m_sett
         connect(field, &QLineEdit::textChanged, this, [this, field] { correct(*field); });
     }
     load();
+    // After the load: a set read from its file holds only what the file can.
+    refuseUnsavable(*m_txtSim);
+    refuseUnsavable(*m_txtIskl);
     m_txtLenPass->setFocus();
+    for (QLineEdit* field : {m_txtLenPass, m_txtNPass, m_txtIskl}) {
+        connect(field, &QLineEdit::textChanged, this, &frmSetup::fieldsChanged);
+    }
+    connect(m_txtSim, &QPlainTextEdit::textChanged, this, &frmSetup::fieldsChanged);
 }
 
 void frmSetup::load()
@@ -99,6 +107,13 @@ void frmSetup::unload()
     m_settings.NPass = wholeNumber(m_txtNPass->text());
     m_settings.Simbols = fromEditorText(*m_txtSim->document());
     m_settings.Excluds = m_txtIskl->text().toStdU16String();
+    emit committed();
+}
+
+Module1 frmSetup::fields() const
+{
+    return {fromEditorText(*m_txtSim->document()), m_txtIskl->text().toStdU16String(),
+            wholeNumber(m_txtLenPass->text()), wholeNumber(m_txtNPass->text())};
 }
 
 void frmSetup::closeEvent(QCloseEvent* event)

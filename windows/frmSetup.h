@@ -27,6 +27,15 @@ public:
     // quit that cannot close the window yet commits through it.
     void unload();
 
+    // The settings as the fields hold them: what unload() would commit.
+    Module1 fields() const;
+
+signals:
+    // A field's text changed: typed, pasted, deleted or corrected.
+    void fieldsChanged();
+    // unload() has copied the fields into the settings.
+    void committed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "MakeUp.h"
 #include "PaneKeys.h"
+#include "StrengthFigure.h"
 #include "Workspace.h"
 #include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDrag>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -39,6 +41,11 @@ const Control controls[] = {
     {.name = "cmdExit", .kind = Kind::ToolButton, .container = "Picture1",
      .left = 6300, .top = 0, .width = 1170, .height = 795, .tabIndex = 1,
      .caption = "Закрыть", .toolTip = "quit", .picture = ":/icons/exit.ico"},
+    // The strength of the draw, in the strip's free middle; StrengthFigure
+    // places it anew as cmdExit moves.
+    {.name = "lblStrength", .kind = Kind::Label, .container = "Picture1",
+     .left = 2325, .top = 0, .width = 3975, .height = 795,
+     .accessibleName = "Стойкость пароля"},
 };
 // clang-format on
 
@@ -85,6 +92,13 @@ QString keptBecause(KeptBecause reason)
 
 } // namespace
 
+std::u16string keptMessage(const std::filesystem::path& file, KeptBecause reason)
+{
+    return QStringLiteral("%1 не сохранён: %2. Файл оставлен как есть.")
+        .arg(setName(file), keptBecause(reason).arg(shown(file)))
+        .toStdU16String();
+}
+
 std::u16string cannotReadMessage(const StorageError& error)
 {
     return QStringLiteral("%1 не прочитан: не удалось прочитать файл %2. Программа закрывается, "
@@ -101,8 +115,8 @@ float cmdExitLeft(float frameWidth, float buttonWidth)
 mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, QWidget* parent)
     : QMainWindow(parent), m_folder(std::move(folder)), m_services(services),
       m_boxes(services.messageBox), m_area(new QMdiArea(this)),
-      m_frmSetup(*m_area, [this] { return std::make_unique<frmSetup>(m_settings); }),
-      m_setupControl(m_frmSetup), m_frmMain(*m_area, [this] {
+      m_frmSetup(*m_area, [this] { return loadSetup(); }), m_setupControl(m_frmSetup),
+      m_frmMain(*m_area, [this] {
           return std::make_unique<frmMain>(
               m_settings,
               frmMainServices{m_setupControl, m_boxes, m_services.clock, m_services.random});
@@ -127,6 +141,9 @@ mdiMain::mdiMain(std::filesystem::path folder, const mdiMainServices& services, 
             [this] { bringUp(m_frmSetup, setupPlace.top, setupPlace.left); });
     connect(button("cmdExit"), &QToolButton::clicked, this, &QWidget::close);
     QCoreApplication::instance()->installEventFilter(this);
+    m_strength = new StrengthFigure(*findChild<QLabel*>(QStringLiteral("lblStrength")),
+                                    *button("cmdSetup"), *button("cmdExit"));
+    showStrength();
 }
 
 mdiMain::~mdiMain() = default;
@@ -151,6 +168,7 @@ void mdiMain::Load()
     }
     m_settings.LenPass = 6;
     m_settings.NPass = 1;
+    showStrength();
     const bool quit = m_stage == Stage::QuitWhenLoaded;
     m_stage = Stage::Running;
     if (quit) {
@@ -224,6 +242,26 @@ void mdiMain::moveEvent(QMoveEvent* event)
     }
 }
 
+// The strength follows the settings window's fields as they are typed and
+// corrected, and the settings once it has committed them.
+std::unique_ptr<frmSetup> mdiMain::loadSetup()
+{
+    auto form = std::make_unique<frmSetup>(m_settings);
+    connect(form.get(), &frmSetup::fieldsChanged, this, &mdiMain::showStrength);
+    connect(form.get(), &frmSetup::committed, this, [this] {
+        m_editing = nullptr;
+        showStrength();
+    });
+    m_editing = form.get();
+    showStrength();
+    return form;
+}
+
+void mdiMain::showStrength()
+{
+    m_strength->show(m_editing ? m_editing->fields() : m_settings);
+}
+
 template <class Form> void mdiMain::bringUp(ChildWindow<Form>& child, double top, double left)
 {
     child.get();
@@ -277,8 +315,7 @@ void mdiMain::save(const std::u16string& text, const char* name, LoadedFile& loa
         if (!kept) {
             return;
         }
-        message = QStringLiteral("%1 не сохранён: %2. Файл оставлен как есть.")
-                      .arg(setName(path), keptBecause(*kept).arg(shown(path)));
+        message = QString::fromStdU16String(keptMessage(path, *kept));
     } catch (const StorageError& error) { // every failure of a save comes as one
         m_writeFailed = true;
         message = QStringLiteral("%1 не сохранён: не удалось записать файл %2.")

@@ -6,6 +6,7 @@
 #include "frmMain.h"
 #include "frmSetup.h"
 #include "generation/Module1.h"
+#include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
 
 #include <QMainWindow>
@@ -17,11 +18,16 @@ class QToolButton;
 
 namespace passgen {
 
+class StrengthFigure;
+
 struct mdiMainServices {
     MessageBox& messageBox;
     Clock& clock;
     RandomSource& random;
 };
+
+// What the close says of a settings file that it left as it was.
+std::u16string keptMessage(const std::filesystem::path& file, KeptBecause reason);
 
 // What the start says when a settings file exists but cannot be read.
 std::u16string cannotReadMessage(const StorageError& error);
@@ -112,6 +118,8 @@ private:
 
     template <class Form> void bringUp(ChildWindow<Form>& child, double top, double left);
     void placeExitButton();
+    std::unique_ptr<frmSetup> loadSetup();
+    void showStrength();
     void closeSequence();
     void unloadChildren();
     std::u16string load(const char* name, LoadMode mode, const LoadServices& services,
@@ -127,6 +135,8 @@ private:
     ChildWindow<frmSetup> m_frmSetup;
     SetupWindowControl m_setupControl;
     ChildWindow<frmMain> m_frmMain;
+    StrengthFigure* m_strength = nullptr;
+    QPointer<frmSetup> m_editing; // the settings window until it commits its fields
     LoadedFile m_loadedSimbols;
     LoadedFile m_loadedExcluds;
     Stage m_stage = Stage::Loading;

@@ -5,10 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <openssl/err.h>
+#include <openssl/rand.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
+#include <system_error>
 #include <vector>
 
 namespace passgen {
@@ -208,6 +214,32 @@ INSTANTIATE_TEST_SUITE_P(Cases, OsRandomDraws,
                                            DrawCase{"blocksLargerThanTheBuffer", {40000}},
                                            DrawCase{"mixed", {0, 1, 511, 0, 16383, 3}}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// OpenSSL's own words say why no password could be made.
+TEST(OsRandomSource, failureOfTheSystemSourceCarriesItsReason)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    static RAND_METHOD failing{};
+    failing.bytes = [](unsigned char*, int) {
+        ERR_raise(ERR_LIB_RAND, RAND_R_ERROR_INSTANTIATING_DRBG);
+        return 0;
+    };
+    const RAND_METHOD* saved = RAND_get_rand_method();
+    RAND_set_rand_method(&failing);
+    std::string reason;
+    try {
+        OsRandomSource().next();
+    } catch (const std::system_error& error) {
+        reason = error.what();
+    }
+    RAND_set_rand_method(saved);
+#pragma GCC diagnostic pop
+    EXPECT_TRUE(reason.starts_with("RAND_bytes: error:")) << reason;
+    EXPECT_NE(reason.find("error instantiating drbg"), std::string::npos) << reason;
+}
+#endif
 
 // GenPass asks for values in blocks, but never for more than it uses, so the
 // next password starts with the very next value, also across a block's end.

@@ -331,6 +331,7 @@ TEST(Copy, table)
     const Case cases[] = {
         {"nothingSelected", u"p1\r\np2", 2, 0, {u"<clear>", u"", u"p1\r\np2"}},
         {"selection", u"p1\r\np2", 4, 2, {u"<clear>", u"p2"}},
+        {"oneCharacter", u"p1\r\np2", 5, 1, {u"<clear>", u"2"}},
         {"emptyJournal", u"", 0, 0, {u"<clear>", u"", u""}},
     };
     for (const Case& c : cases) {

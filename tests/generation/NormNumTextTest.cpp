@@ -28,6 +28,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Correction{u"2.9", u"2"}, Correction{u"-2.9", u"-2"},
                       Correction{u"0.4", u"1"}, Correction{u"-.4", u"1"},
                       Correction{u"1e3", u"100"}, Correction{u"9e9", u"9"}, Correction{u" 5", u"5"},
+                      // Plain digits up to 10^7, where the exponent form begins.
+                      Correction{u"1e6", u"100"}, Correction{u"9.9e6", u"990"},
+                      Correction{u"1e7", u"1"}, Correction{u"-1e6", u"-10"},
                       Correction{u"+5", u"5"}, Correction{u"5 ", u"5"}, Correction{u"999", u"999"},
                       Correction{u"-99", u"-99"}, Correction{u"1e", u"1"}, Correction{u"e5", u"1"},
                       Correction{u"1.", u"1"}, Correction{u".5", u"1"}, Correction{u"1,5", u"1"},

@@ -1,5 +1,6 @@
 #include "storage/SettingsFile.h"
 #include "storage/CodePage.h"
+#include "storage/FileCalls.h"
 #include "storage/FileReader.h"
 #include "storage/FileSystem.h"
 
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <fstream>
@@ -171,6 +173,24 @@ TEST(LoadFile, fileThatCannotBeTestedIsAnErrorNamingIt)
         EXPECT_NE(std::string(error.what()).find(loop.string()), std::string::npos);
         EXPECT_FALSE(error.reason().empty());
     }
+    // Found, but not opened: no descriptor is left to open it with.
+    const fs::path file = folder.file("excluds");
+    writeBytes(file, "x\r\n");
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const int free = ::dup(0);
+    ::close(free);
+    rlimit none = limit;
+    none.rlim_cur = static_cast<rlim_t>(free);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    std::string reason;
+    try {
+        load(file, LoadMode::JoinLines);
+    } catch (const StorageError& error) {
+        reason = error.reason();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(reason, std::strerror(EMFILE));
 }
 
 #endif
@@ -321,6 +341,41 @@ TEST(overwriteFile, writesInPlaceAndCutsToTheNewLength)
     EXPECT_EQ(readBytes(path), "a longer set than before\r\n");
     EXPECT_THROW(overwriteFile(folder.file("excluds"), "new\r\n"), StorageError);
     EXPECT_FALSE(fs::exists(folder.file("excluds")));
+#ifndef _WIN32
+    // Growing it fails before a byte of it is overwritten: it stands as it was.
+    struct sigaction ignore {
+    }, saved{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = limit;
+    small.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        overwriteFile(path, std::string(64, 'x'));
+        ADD_FAILURE() << "no error";
+    } catch (const StorageError& error) {
+        EXPECT_EQ(error.reason(), std::strerror(EFBIG));
+        EXPECT_TRUE(error.oldFileStands());
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::sigaction(SIGXFSZ, &saved, nullptr);
+    EXPECT_EQ(readBytes(path), "a longer set than before\r\n");
+    // A write that fails once it has begun may leave it partly written.
+    class FailingWrites final : public FileCalls {
+        Error write(Handle, std::string_view, std::size_t&) override { return EIO; }
+    } failingWrites;
+    const UsingFileCalls seam(failingWrites);
+    try {
+        overwriteFile(path, "new\r\n");
+        ADD_FAILURE() << "no error";
+    } catch (const StorageError& error) {
+        EXPECT_EQ(error.reason(),
+                  std::string(std::strerror(EIO)) + "; файл мог остаться записанным не до конца");
+        EXPECT_FALSE(error.oldFileStands());
+    }
+#endif
 }
 
 #ifndef _WIN32
@@ -549,6 +604,10 @@ TEST(CodePage, convertsBothWaysThroughTheEightBitTable)
     EXPECT_EQ(fromCodePage("A\xFF\xB9"), u"Aя№");
     EXPECT_EQ(toCodePage(u"\xD800"), "?");                // lone surrogate
     EXPECT_EQ(toCodePage(u"\U0001F600\U0001F600"), "??"); // one substitute per character
+    EXPECT_EQ(toCodePage(u"\U00010000\U0010FFFF"), "??"); // the first and the last of them
+    // What a save would turn into "?": each once, a pair as one, "?" itself kept.
+    EXPECT_EQ(unsavable(u"Aä\U0001F600я\xD800ä\U0001F600?\r\nß"), u"ä\U0001F600\xD800ß");
+    EXPECT_EQ(unsavable(std::u16string(u"abc№€\t\0", 7)), u"");
 }
 
 } // namespace

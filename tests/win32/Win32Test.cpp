@@ -52,22 +52,30 @@ TEST(AnsiCodePage, eachCodePageConvertsWithoutLookAlikesAndBack)
 {
     struct Case {
         unsigned codePage;
-        std::string bytes;   // of u"Aя€😀", a lone surrogate, "z"
-        std::u16string back; // those bytes read again
+        std::string bytes;      // of u"Aя€😀", a lone surrogate, "z"
+        std::u16string back;    // those bytes read again
+        std::u16string refused; // what the settings window refuses of the text
     };
     const Case cases[] = {
-        {1251, "A\xFF\x88??z", u"Aя€??z"},
-        {1252, "A?\x80??z", u"A?€??z"},
+        {1251, "A\xFF\x88??z", u"Aя€??z", u"😀\xD800"},
+        {1252, "A?\x80??z", u"A?€??z", u"я😀\xD800"},
         {932,
          "A\x84\x91??"
          "?z",
-         u"Aя???z"},
-        {65001, "A\xD1\x8F\xE2\x82\xAC\xF0\x9F\x98\x80?z", u"Aя€😀?z"},
+         u"Aя???z", u"€😀\xD800"},
+        {65001, "A\xD1\x8F\xE2\x82\xAC\xF0\x9F\x98\x80?z", u"Aя€😀?z", u"\xD800"},
     };
     const std::u16string text = u"Aя€😀\xD800z";
+    EXPECT_EQ(unsavable(text), u"😀\xD800"); // the prefix's code page, 1251
     for (const Case& c : cases) {
         EXPECT_EQ(toCodePage(text, c.codePage), c.bytes) << c.codePage;
         EXPECT_EQ(fromCodePage(c.bytes, c.codePage), c.back) << c.codePage;
+        EXPECT_EQ(unsavable(text + u"?",
+                            [&](std::u16string_view character) {
+                                return inCodePage(character, c.codePage);
+                            }),
+                  c.refused)
+            << c.codePage;
         if (c.codePage != 65001) {
             EXPECT_EQ(toCodePage(u"a☺z", c.codePage), "a?z") << c.codePage; // no "O" look-alike
         }

@@ -21,6 +21,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 
 #include <gtest/gtest.h>
 
@@ -30,8 +33,10 @@
 #undef MessageBox // the program's own
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
+#include <set>
 
 namespace passgen {
 namespace {
@@ -340,6 +345,7 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
         setup->txtIskl()->setFocus();
         useTheme(theme);
         mdiMain fresh(folder, mdiMainServices{fakes.messageBox, fakes.clock, fakes.random});
+        fresh.settings() = window->settings(); // for the same strength
         fresh.button("cmdGen")->click();
         fresh.button("cmdSetup")->click();
         // The colours they would have if built now, once the change is handled.
@@ -368,6 +374,24 @@ TEST_P(ThemeContrast, everyTextReadsOnItsBackground)
         EXPECT_GE(makeup::contrast(text.text, text.background), 4.5)
             << text.text.name().toStdString() << " on " << text.background.name().toStdString();
     }
+    // The strength in a colour of its range's own, or with no figure in the
+    // caption colour, each readable on the strip's grey; or all in the
+    // system's colour.
+    frmSetup& setup = window->setupWindow().get();
+    const QLabel& figure = *window->findChild<QLabel*>("lblStrength");
+    std::set<QRgb> shown;
+    for (const char* length : {"1", "14", "18", "22", "-1"}) {
+        setup.txtSim()->setPlainText("abcdefghijklmnopqrstuvwxyz");
+        setup.txtLenPass()->setText(length);
+        const QColor text = figure.palette().color(QPalette::WindowText);
+        EXPECT_GE(makeup::contrast(text, makeup::backgroundBehind(figure)), 4.5)
+            << length << ": " << text.name().toStdString();
+        if (systemColours) {
+            EXPECT_EQ(text, QApplication::palette(&figure).color(QPalette::WindowText));
+        }
+        shown.insert(text.rgb());
+    }
+    EXPECT_EQ(shown.size(), systemColours ? 1u : 5u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
@@ -400,11 +424,55 @@ TEST(HighContrast, followsTheSwitchNotWhetherTheModeIsAvailable)
 }
 #endif
 
+// What Qt hands a screen reader's bridge.
+std::vector<std::pair<QObject*, QAccessible::Event>> sent;
+
+void recordSent(QAccessibleEvent* event)
+{
+    sent.emplace_back(event->object(), event->type());
+}
+
+TEST_F(Accessibility, strengthIsNamedAndTellsAScreenReaderWhenItChanges)
+{
+    startWithBothWindows();
+    QLabel* figure = window->findChild<QLabel*>("lblStrength");
+    frmSetup& setup = window->setupWindow().get();
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(figure);
+    EXPECT_EQ(item->role(), QAccessible::StaticText);
+    EXPECT_EQ(item->text(QAccessible::Name), "Стойкость пароля: 17 бит, ненадёжная");
+
+    // As a screen reader's arrival makes it, on every platform.
+    QPlatformAccessibility* platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    ASSERT_NE(platform, nullptr);
+    platform->setActive(true);
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(recordSent);
+    const auto heard = [&](QAccessible::Event type) {
+        return std::count(sent.begin(), sent.end(),
+                          std::pair<QObject*, QAccessible::Event>(figure, type));
+    };
+    sent.clear();
+    setup.txtSim()->setPlainText("abcdefghijk");
+    EXPECT_EQ(heard(QAccessible::NameChanged), 1);
+    EXPECT_EQ(item->text(QAccessible::Name), "Стойкость пароля: 20 бит, ненадёжная");
+    setup.txtNPass()->setText("7"); // the same figure
+    window->resize(330, 400);       // a shorter form of it
+    QApplication::processEvents();
+    EXPECT_EQ(heard(QAccessible::NameChanged), 1);
+    setup.txtSim()->setPlainText("abcdefghijkk");
+    EXPECT_EQ(heard(QAccessible::NameChanged), 2);
+    EXPECT_EQ(heard(QAccessible::DescriptionChanged), 1);
+    EXPECT_EQ(item->text(QAccessible::Description), "«k» стоит 2 раза: выпадает в 2 раза чаще");
+    QAccessible::installUpdateHandler(previous);
+    platform->setActive(false);
+}
+
 struct KeyPress {
     const char* form;
     const char* button;
     Qt::Key key;
-    bool byF6Alone = false; // F6 returns to the toolbar button it left
+    bool byF6Alone = false;  // F6 returns to the toolbar button it left
+    bool autoRepeat = false; // a held key's repeats press nothing
 };
 
 TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
@@ -416,6 +484,7 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         {"frmMain", "cmdGen", Qt::Key_Space},     {"frmMain", "XpB1", Qt::Key_Return},
         {"frmMain", "cmdSelAll", Qt::Key_Return}, {"frmMain", "cmdSelSave", Qt::Key_Space},
         {"frmMain", "cmdDelSel", Qt::Key_Enter},  {"mdiMain", "cmdSetup", Qt::Key_Return, true},
+        {"frmMain", "cmdDelSel", Qt::Key_Return, false, true},
     };
     start(fakes.messageBox);
     window->button("cmdExit")->setFocus();
@@ -425,11 +494,16 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         auto* button = qobject_cast<QAbstractButton*>(control(row.form, row.button));
         int clicks = 0;
         const auto counter = QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
-        // The keypad's Enter, the only one a keyboard sends as Key_Enter.
-        QTest::keyClick(button, row.key,
-                        row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (row.autoRepeat) {
+            QKeyEvent repeated(QEvent::KeyPress, row.key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(button, &repeated);
+        } else {
+            // The keypad's Enter, the only one a keyboard sends as Key_Enter.
+            QTest::keyClick(button, row.key,
+                            row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
         QObject::disconnect(counter);
-        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(clicks, row.autoRepeat ? 0 : 1);
         if (row.byF6Alone) {
             EXPECT_EQ(tabsPressed, 0);
         }
@@ -461,12 +535,14 @@ TEST_F(Accessibility, keyboardAloneGeneratesSelectsCopiesAndClears)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(window->generatorWindow().get().txtPass()->toPlainText().isEmpty());
 
-    // F6 to the toolbar button it left, and F6 back to the control it left.
+    // F6 or Shift+F6 to the toolbar button it left, and back to the control it left.
     QWidget* left = QApplication::focusWidget();
-    QTest::keyClick(left, Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), window->button("cmdGen"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), left);
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(left, Qt::Key_F6, modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), window->button("cmdGen")) << modifiers;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), left) << modifiers;
+    }
 }
 
 TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
@@ -481,6 +557,11 @@ TEST_F(Accessibility, messageBoxClosedByEnterLeavesTheFocusInTheSettingsWindow)
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         heard = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+        // Every message of the program comes with the information icon, its
+        // sound, and one OK button.
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_EQ(box->windowTitle(), "Генератор");
         ASSERT_TRUE(QTest::qWaitForWindowActive(box));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });

@@ -102,6 +102,7 @@ struct CopyPath {
     // Where the key scheme does not give the key this meaning, the row is skipped.
     QKeySequence::StandardKey onlyWhere = QKeySequence::UnknownKey;
     bool onlyOnX11 = false; // only X11 tells who owns the clipboard as it is written
+    bool nothingSelected = false; // the caret stands in the field's text, nothing is selected
 };
 
 void PrintTo(const CopyPath& path, std::ostream* out)
@@ -128,6 +129,10 @@ TEST_P(EveryCopyPath, putsTheTextOnTheClipboardMarkedAsASecret)
 #endif
     QGuiApplication::clipboard()->setText("before");
     QWidget& widget = field(path.field);
+    if (path.nothingSelected) {
+        form.txtPasswd()->setCursorPosition(3);
+        form.txtPass()->moveCursor(QTextCursor::End);
+    }
     if (path.menuItem) {
         chooseFromContextMenu(widget, QString::fromLatin1(path.menuItem));
     } else if (path.button) {
@@ -139,7 +144,7 @@ TEST_P(EveryCopyPath, putsTheTextOnTheClipboardMarkedAsASecret)
     }
     const testing::SeenClipboard seen = clipboardAsOthersSee();
     EXPECT_EQ(seen.text, QString::fromLatin1(path.copied));
-    EXPECT_TRUE(seen.marked);
+    EXPECT_EQ(seen.marked, !path.nothingSelected); // a copy of nothing leaves what was there
     EXPECT_EQ(text(path.field), QString::fromLatin1(path.left));
 }
 
@@ -170,7 +175,15 @@ INSTANTIATE_TEST_SUITE_P(SecretFields, EveryCopyPath, ::testing::Values(
     CopyPath{"journalCmdSelSave", Field::Journal, none, nullptr, "cmdSelSave", nullptr, "p2\r\np3", "p1\np2\np3"},
     CopyPath{"passwordOwnCopy", Field::Password, none, nullptr, nullptr, "copy", "Kx7#q", "ab Kx7#q",
              QKeySequence::UnknownKey, true},
-    CopyPath{"journalOwnCopy", Field::Journal, none, nullptr, nullptr, "copy", "p2\np3", "p1\np2\np3"}),
+    CopyPath{"journalOwnCopy", Field::Journal, none, nullptr, nullptr, "copy", "p2\np3", "p1\np2\np3"},
+    CopyPath{"passwordCtrlCOfNothing", Field::Password, ctrlC, nullptr, nullptr, nullptr, "before", "ab Kx7#q",
+             QKeySequence::UnknownKey, false, true},
+    CopyPath{"passwordCtrlXOfNothing", Field::Password, ctrlX, nullptr, nullptr, nullptr, "before", "ab Kx7#q",
+             QKeySequence::UnknownKey, false, true},
+    CopyPath{"journalCtrlCOfNothing", Field::Journal, ctrlC, nullptr, nullptr, nullptr, "before", "p1\np2\np3",
+             QKeySequence::UnknownKey, false, true},
+    CopyPath{"journalMenuCutOfNothing", Field::Journal, none, "Cu&t", nullptr, nullptr, "before", "p1\np2\np3",
+             QKeySequence::UnknownKey, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -250,11 +263,19 @@ TEST_F(SecretFields, middleClickStillPastesAnotherProgramsSelection)
     EXPECT_EQ(form.txtPasswd()->text(), "pasted");
 }
 
-// A press inside the journal's selection would pick it up to be dragged out;
-// it starts a new selection instead, with whatever modifiers, unless Shift
-// alone extends the selection.
-TEST_F(SecretFields, pressInTheJournalsSelectionNeverStartsADrag)
+// A press inside a selection would pick it up to be dragged out; it starts a
+// new selection instead, with whatever modifiers, unless Shift alone extends
+// the selection.
+TEST_F(SecretFields, pressInTheSelectionNeverStartsADrag)
 {
+    QLineEdit& password = *form.txtPasswd();
+    const QRect caret = password.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QPoint inPassword(caret.center().x() + 20, password.height() / 2);
+    QTest::mousePress(&password, Qt::LeftButton, {}, inPassword);
+    EXPECT_FALSE(password.hasSelectedText()) << password.selectedText().toStdString();
+    QTest::mouseRelease(&password, Qt::LeftButton, {}, inPassword);
+    EXPECT_EQ(password.text(), "ab Kx7#q");
+
     struct Press {
         Qt::KeyboardModifiers modifiers;
         int anchor; // of the selection after the press at 4

@@ -14,6 +14,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 APP = "passgen"
 
@@ -47,6 +48,13 @@ LABELLED_BY = {
     "Кол-во паролей": "Кол-во паролей:",
 }
 NO_SYMBOLS = "Нет символов для генерации пароля"
+REFUSED = "Не принято:"
+NOTE = "Не принято: «ä». Файл настроек хранит только символы кодовой страницы Windows-1251."
+SYMBOLS = "Набор символов, используемых для генерации пароля"
+# The strength in the toolbar: none while the generator finds nothing to
+# draw, then that of eight symbols at length 6.
+STRENGTH_NONE = "Стойкость пароля: нет, "
+STRENGTH_SET = "Стойкость пароля: 17 бит, ненадёжная"
 HINT = "x-kde-passwordManagerHint"
 
 INTERACTIVE_ROLES = {"push button", "text", "password text", "check box", "radio button",
@@ -61,6 +69,16 @@ def poll(find, seconds=20):
         if found is not None or time.monotonic() >= end:
             return found
         time.sleep(0.2)
+
+
+def dispatch_until(done, seconds=20):
+    """Hands the bus's events to the listeners until done() holds; done()."""
+    context = GLib.MainContext.default()
+    end = time.monotonic() + seconds
+    while not done() and time.monotonic() < end:
+        if not context.iteration(False):
+            time.sleep(0.05)
+    return done()
 
 
 def wait_for(what, find, seconds=20):
@@ -174,8 +192,23 @@ def windows_only(root):
             yield node
 
 
+# The names of the controls whose description changed, as the bus told.
+described = []
+DESCRIBED = "object:property-change:accessible-description"
+
+
+def pump():
+    """Lets the bus deliver the events that are waiting."""
+    while GLib.MainContext.default().iteration(False):
+        pass
+    return True
+
+
 def check(app):
     faults = []
+    # Early, as the program learns of a listener only some time later.
+    pyatspi.Registry.registerEventListener(lambda event: described.append(event.source.name),
+                                           DESCRIBED)
     checked = set()
     for window in windows_only(app):
         expected = EXPECTED.get(window.name, {})
@@ -196,6 +229,20 @@ def check(app):
             faults.append(f"{name!r}: {take} puts {clipboard('UTF8_STRING')!r} on the "
                           f"clipboard without the mark, offering {targets}")
 
+    # A character the settings file cannot keep is refused, also when a
+    # screen reader or braille display inserts it, and the note that says so
+    # becomes the field's description, which the screen reader is told of.
+    for name in ("Набор символов, используемых для генерации пароля",
+                 "Список исключений (символы, запрещенные в пароле)"):
+        field = find(app, name, "text")
+        field.queryEditableText().insertText(0, "xä", 2)
+        note = poll(lambda: field.description if field.description.startswith(REFUSED) else None)
+        told = poll(lambda: True if pump() and name in described else None, 10)
+        text = field.queryText().getText(0, -1)
+        if note != NOTE or not told or text != "x":
+            faults.append(f"{name!r}: inserting 'xä' leaves {text!r}, described as {note!r}"
+                          f"{'' if told else ', and no change of the description was told'}")
+
     # A message box must read out its text: the generator with no symbols.
     press(find(app, "Генерировать", "push button"))
     box = wait_for("the message box", lambda: message_box(application()))
@@ -205,7 +252,31 @@ def check(app):
     if not any(NO_SYMBOLS in text for text in heard if text):
         faults.append(f"the message box does not read out {NO_SYMBOLS!r}")
     press(find(box, "OK", "push button"))
+
+    # The strength in the toolbar, and its change heard as the settings
+    # window's symbol field is typed into: the generator has just opened it.
+    frame = find(app, "Генератор паролей", "frame")
+    strength = wait_for("the strength", lambda: strength_label(frame))
+    if not strength.name.startswith(STRENGTH_NONE):
+        faults.append(f"the strength reads {strength.name!r}, expected {STRENGTH_NONE!r}…")
+    heard = []
+    pyatspi.Registry.registerEventListener(
+        lambda event: heard.append(event.source.name)
+        if event.source.getRoleName() == "label" else None,
+        "object:property-change:accessible-name")
+    field = wait_for("the symbol field", lambda: find(app, SYMBOLS, "text"))
+    field.queryEditableText().setTextContents("abcdefgh")
+    if not dispatch_until(lambda: STRENGTH_SET in heard):
+        faults.append(f"no change of the strength's name to {STRENGTH_SET!r} was heard, "
+                      f"only {heard}; it reads {strength_label(frame).name!r}")
     return faults
+
+
+def strength_label(frame):
+    for node, _ in walk(frame, stop_at_windows=True):
+        if node.getRoleName() == "label" and node.name.startswith("Стойкость пароля"):
+            return node
+    return None
 
 
 def clipboard(target):

@@ -9,6 +9,7 @@
 #include "tests/windows/OtherProgram.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -201,6 +202,9 @@ TEST_F(GeneratorWindow, copyPutsCrLfTextOnTheClipboardMarkedSensitive)
     selectJournal(open(), 4, 6);
     click("cmdSelSave");
     EXPECT_EQ(clipboardText(), "p2\r\np3");
+    selectJournal(open(), 5, 1);
+    click("cmdSelSave");
+    EXPECT_EQ(clipboardText(), "2");
     EXPECT_EQ(journalText(), u"p1\r\np2\r\np3");
     EXPECT_TRUE(fakes.messageBox.texts.empty()); // the read-back found the text
 }
@@ -227,23 +231,37 @@ TEST_F(GeneratorWindow, selectAllFocusesTheJournalAndSelectsEverything)
 
 TEST_F(GeneratorWindow, randomSourceFailureIsReportedNotThrown)
 {
+    // The system words its reasons in the user's language and encoding.
+    class LocalCategory final : public std::error_category {
+    public:
+        const char* name() const noexcept override { return "local"; }
+        std::string message(int) const override
+        {
+            return QStringLiteral("Ошибка ввода-вывода").toLocal8Bit().toStdString();
+        }
+    };
+    static const LocalCategory local;
     class FailingRandom final : public RandomSource {
     public:
         void reseed(std::int32_t) override {}
         float next() override
         {
-            throw std::system_error(EIO, std::generic_category(), "getrandom");
+            if (systemFails) {
+                throw std::system_error(EIO, local, "getrandom");
+            }
+            throw std::length_error("too long");
         }
+        bool systemFails = true;
     } failing;
     frmMain form(settings, frmMainServices{control, fakes.messageBox, fakes.clock, failing});
     QTest::mouseClick(form.button("cmdGen"), Qt::LeftButton);
-    ASSERT_EQ(fakes.messageBox.texts.size(), 1u);
-    const std::system_error error(EIO, std::generic_category(), "getrandom");
-    EXPECT_EQ(
-        QString::fromStdU16String(fakes.messageBox.texts[0]),
-        QStringLiteral("Пароль не создан: системный источник случайных чисел не ответил (%1).")
-            .arg(QString::fromLocal8Bit(error.what())));
-    EXPECT_EQ(fakes.messageBox.titles[0], u"Генератор");
+    failing.systemFails = false; // any other failure is reported too
+    QTest::mouseClick(form.button("cmdGen"), Qt::LeftButton);
+    EXPECT_EQ(fakes.messageBox.texts,
+              (std::vector<std::u16string>{u"Пароль не создан: системный источник случайных чисел "
+                                           u"не ответил (getrandom: Ошибка ввода-вывода).",
+                                           u"Команда не выполнена: too long."}));
+    EXPECT_EQ(fakes.messageBox.titles, (std::vector<std::u16string>{u"Генератор", u"Генератор"}));
     EXPECT_TRUE(form.txtPasswd()->text().isEmpty());
 }
 
@@ -266,6 +284,16 @@ TEST_F(GeneratorWindow, makeUpFollowsTheDesignTable)
     }
     EXPECT_EQ(form.txtPass()->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(form.txtPasswd()->font().pointSizeF(), 20.25);
+    // Where the design's Windows fonts are missing, the stand-ins of their
+    // width draw instead of whatever the system would choose.
+    const std::tuple<QWidget*, const char*, const char*> fonts[] = {
+        {form.txtPass(), "Tahoma", "Liberation Sans"},
+        {form.txtPasswd(), "Courier New", "Liberation Mono"},
+        {form.button("cmdGen"), "Verdana", "DejaVu Sans"}};
+    for (const auto& [widget, family, standIn] : fonts) {
+        const QString drawn = QFontInfo(widget->font()).family();
+        EXPECT_TRUE(drawn == family || drawn == standIn) << drawn.toStdString();
+    }
     EXPECT_TRUE(form.txtPass()->toPlainText().isEmpty());
     EXPECT_TRUE(form.txtPasswd()->text().isEmpty());
 }

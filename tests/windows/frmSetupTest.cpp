@@ -2,20 +2,29 @@
 #include "windows/ChildWindow.h"
 #include "windows/HighContrast.h"
 #include "windows/MakeUp.h"
+#include "windows/SavableField.h"
 
 #include "generation/NormNumText.h"
+#include "storage/CodePage.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace passgen {
 namespace {
@@ -96,6 +105,92 @@ TEST_F(SetupWindow, everyCharacterOfTheSetsSurvivesATripThroughTheWindow)
                             Qt::NoModifier);
         window.unload();
         EXPECT_EQ(settings.Simbols, u"\u00A4" + set + u"z");
+    }
+}
+
+// The settings file keeps only what its code page has; anything else would
+// come back as "?". Such characters are refused as they come, and the user is
+// told which, on screen and in the field's description that screen readers
+// read (the AT-SPI test hears it change).
+TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
+{
+    enum class Way { Typed, Pasted };
+    struct Case {
+        const char* name;
+        bool symbols; // txtSim, else txtIskl
+        Way way;
+        const char16_t* input;
+        const char16_t* kept;    // the set afterwards, typed after "abc"
+        const char16_t* refused; // as the note names them; nullptr: no note
+        bool atStart = false;    // put before "abc" instead
+    };
+    const Case cases[] = {
+        {"typed", true, Way::Typed, u"ä€ß", u"abc€", u"«ß»"},
+        {"pasted", true, Way::Pasted, u"ä€ß", u"abc€", u"«ä», «ß»"},
+        {"pastedLines", true, Way::Pasted, u"ä\nxä\n", u"abc\r\nx\r\n", u"«ä»"},
+        {"beyond16Bits", true, Way::Pasted, u"😀z", u"abcz", u"«😀»"},
+        {"invisible", true, Way::Pasted, u"\u200Bz", u"abcz", u"U+200B"},
+        {"kept", true, Way::Pasted, u"Жё№?", u"abcЖё№?", nullptr},
+        {"exclusionTyped", false, Way::Typed, u"yä", u"abcy", u"«ä»"},
+        {"exclusionPasted", false, Way::Pasted, u"ä€ß😀", u"abc€", u"«ä», «ß», «😀»"},
+        {"many", false, Way::Pasted, u"äöüßàéèç€ñ", u"abc€",
+         u"«ä», «ö», «ü», «ß», «à», «é», «è», «ç», и ещё 1"},
+        {"loneHalf", false, Way::Pasted, u"x\xDC00y", u"abcxy", u"U+DC00"},
+        {"before", false, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
+        {"symbolsBefore", true, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.Simbols = u"abc";
+        settings.Excluds = u"abc";
+        frmSetup& form = open();
+        QWidget* field = c.symbols ? static_cast<QWidget*>(form.txtSim()) : form.txtIskl();
+        field->setFocus();
+        QTest::keyClick(field, c.atStart ? Qt::Key_Home : Qt::Key_End,
+                        c.symbols ? Qt::ControlModifier : Qt::NoModifier);
+        const QString input = QString::fromStdU16String(c.input);
+        if (c.way == Way::Typed) {
+            for (const QChar character : input) {
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character),
+                                    Qt::NoModifier);
+            }
+        } else {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        }
+        const QString description =
+            QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description);
+        // The caret stays behind what was kept of the edit.
+        const int behindEdit = c.atStart ? 1 : static_cast<int>(std::u16string(c.kept).size());
+        if (c.symbols) {
+            EXPECT_EQ(form.txtSim()->textCursor().position(),
+                      c.atStart ? 1 : form.txtSim()->document()->characterCount() - 1);
+        } else {
+            EXPECT_EQ(form.txtIskl()->cursorPosition(), behindEdit);
+        }
+        if (c.refused) {
+            const QString note = QStringLiteral("Не принято: %1. Файл настроек хранит только "
+                                                "символы кодовой страницы %2.")
+                                     .arg(QString::fromStdU16String(c.refused),
+                                          QString::fromStdU16String(codePageName()));
+            EXPECT_EQ(QToolTip::text(), note);
+            EXPECT_EQ(description, note);
+            if (c.symbols && c.way == Way::Pasted) { // undone as one edit with what was kept
+                QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+                EXPECT_EQ(form.txtSim()->toPlainText(), "abc");
+                QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            }
+            // Edited on, the field is described by its tooltip again.
+            QTest::keyClicks(field, "q");
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description),
+                      field->toolTip());
+            QTest::keyClick(field, Qt::Key_Backspace);
+        } else {
+            EXPECT_EQ(description, field->toolTip());
+        }
+        window.unload();
+        EXPECT_EQ(c.symbols ? settings.Simbols : settings.Excluds, c.kept);
+        QToolTip::hideText();
     }
 }
 
@@ -250,6 +345,56 @@ TEST_F(SetupWindow, frameCaptionsAreDrawnInTheirColours)
     makeup::setHighContrastQuery(highContrastOn);
     QApplication::setPalette(saved);
 }
+
+// A widget's colours go with it: a widget made later where a painted one
+// was, in the same memory, keeps the colours it would have had anyway.
+TEST(paint, leavesANewWidgetWhereAPaintedOneWasAsItIs)
+{
+    QWidget window;
+    alignas(QLabel) unsigned char place[sizeof(QLabel)];
+    auto* label = new (place) QLabel(&window);
+    makeup::paint(*label, makeup::rgb(192, 192, 192), makeup::rgb(0, 0, 192));
+    label->~QLabel();
+    static_assert(sizeof(QLineEdit) <= sizeof(QLabel));
+    auto* field = new (place) QLineEdit(&window);
+    makeup::paint(window, makeup::rgb(174, 208, 249)); // works out the window's colours again
+    EXPECT_FALSE(field->autoFillBackground());
+    EXPECT_EQ(field->palette().color(QPalette::Text),
+              QApplication::palette(field).color(QPalette::Text));
+    field->~QLineEdit();
+}
+
+#ifdef Q_OS_WIN
+std::vector<QString>& announced()
+{
+    static std::vector<QString> texts;
+    return texts;
+}
+
+// Qt tells UI Automation of no change of a description; Narrator and NVDA
+// hear the note through the notification that a value change with text
+// raises.
+TEST_F(SetupWindow, refusalIsAnnouncedToWindowsScreenReaders)
+{
+    QPlainTextEdit& txtSim = *open().txtSim();
+    // A UI Automation client's first request (UiaRootObjectId) turns Qt's
+    // accessibility on.
+    SendMessageW(reinterpret_cast<HWND>(area.window()->winId()), WM_GETOBJECT, 0, LPARAM(-25));
+    ASSERT_TRUE(QAccessible::isActive());
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::ValueChanged)
+            announced().push_back(
+                static_cast<QAccessibleValueChangeEvent*>(event)->value().toString());
+    });
+    txtSim.setFocus();
+    QTest::sendKeyEvent(QTest::Click, &txtSim, Qt::Key_unknown, QString::fromUtf8("я"),
+                        Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, &txtSim, Qt::Key_unknown, QString::fromUtf8("😀"),
+                        Qt::NoModifier);
+    QAccessible::installUpdateHandler(nullptr);
+    EXPECT_EQ(announced(), std::vector<QString>{refusedNote(QString::fromUtf8("😀"))});
+}
+#endif
 
 } // namespace
 } // namespace passgen

@@ -27,6 +27,8 @@ trap cleanup EXIT
 
 start_xvfb || exit 1
 export QT_QPA_PLATFORM=xcb
+# The system words its reasons in the locale's language: English, as checked below.
+export LC_ALL=C.UTF-8
 
 windowOf() { # name: prints the program's first mapped window with that exact name
     xdotool search --onlyvisible --pid "$app" --name "^$1\$" 2>/dev/null | head -1 | grep .
@@ -71,10 +73,19 @@ quitAt() {
 bytes() { od -An -c "$work/folder/$1" 2>/dev/null | tr -d ' \n'; }
 afterSignal() { :; }
 
+# The frame opens in the middle of the screen (Xvfb's, 1280 by 1024).
+centred() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW dx dy
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    dx=$((X - (1280 - WIDTH) / 2)) dy=$((Y - (1024 - HEIGHT) / 2))
+    ((dx * dx <= 1 && dy * dy <= 1)) || { echo "quit-test: the frame opened at $X, $Y"; return 1; }
+}
+
 setUp() { :; }
 steps() {
     local frame
     frame=$(wait_until 30 windowOf "Генератор паролей") || return
+    centred "$frame" || fail=1
     # Генерация in the toolbar, then Генерировать in the generator window:
     # the program takes the clicks in turn. With no window manager the frame
     # has no title bar and both stay where they open.
@@ -92,6 +103,10 @@ setUp() { ln -s "$work/gone/excluds" "$work/folder/excluds"; }
 steps() { wait_until 30 windowOf "Генератор паролей" >/dev/null; }
 quitAt writeFails 1
 [[ $(bytes simbols) == '\r\n' ]] || { echo "quit-test writeFails: simbols not saved"; fail=1; }
+# Nobody may be there to read a box after a signal: the message goes to stderr.
+said="Error : Список исключений не сохранён: не удалось записать файл $work/folder/excluds: \
+No such file or directory. Файл остался прежним."
+grep -qxF "$said" "$work/out.txt" || { echo "quit-test writeFails: said"; cat "$work/out.txt"; fail=1; }
 
 # A link that leads to itself is found but cannot be opened.
 setUp() { ln -s simbols "$work/folder/simbols"; }

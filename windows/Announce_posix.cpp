@@ -1,0 +1,7 @@
+#include "Announce.h"
+
+namespace passgen {
+
+void announce(QWidget&, const QString&) {}
+
+} // namespace passgen
