@@ -332,12 +332,12 @@ void mdiMain::saveBeforeSessionEnd()
     if (m_stage != Stage::Running) {
         return;
     }
-    // Commits without closing the window, which stays if the end is cancelled.
-    if (frmSetup* setup = m_frmSetup.loaded()) {
-        setup->unload();
-    }
-    saveQuietly(m_settings.Simbols, "simbols", m_loadedSimbols);
-    saveQuietly(m_settings.Excluds, "excluds", m_loadedExcluds);
+    // What the close would save, without committing the settings window,
+    // which stays as it is if the end is cancelled.
+    const frmSetup* setup = m_frmSetup.loaded();
+    const Module1 sets = setup ? setup->fields() : m_settings;
+    saveQuietly(sets.Simbols, "simbols", m_loadedSimbols);
+    saveQuietly(sets.Excluds, "excluds", m_loadedExcluds);
 }
 
 // Nobody may be there to answer a message, and the close that follows saves

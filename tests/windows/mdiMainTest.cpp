@@ -567,7 +567,8 @@ TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
 // Windows asks before the session ends, and another program may still cancel
 // (SessionEndTest_win.cpp sends it): the sets are saved as the close would,
 // nothing is shown or closed, and the close compares against what that save
-// wrote. Once the close has saved, it is the close's alone.
+// wrote. The settings window's fields are saved, not committed. Once the
+// close has saved, it is the close's alone.
 TEST_F(MainWindow, saveBeforeTheSessionEndsLeavesTheRunAsItWas)
 {
     writeBytes(file("simbols"), "ab\ncd"); // another program's line ends
@@ -578,6 +579,7 @@ TEST_F(MainWindow, saveBeforeTheSessionEndsLeavesTheRunAsItWas)
     EXPECT_EQ(readBytes(file("simbols")), "ab\r\ncd\r\n");
     EXPECT_EQ(readBytes(file("excluds")), "typed\r\n");
     EXPECT_NE(window->setupWindow().loaded(), nullptr);
+    EXPECT_EQ(window->settings().Excluds, u""); // still the field's alone
     EXPECT_FALSE(window->isClosing());
     window->close();
     EXPECT_TRUE(fakes.messageBox.texts.empty());
