@@ -58,16 +58,17 @@ std::optional<KeptBecause> saveAtClose(const std::u16string& text,
     namingFile(path, [&] {
         const std::string bytes = settingsBytes(text);
         const PathHolds holds = lookUp(path);
-        bool holdsBytes = false;
-        if (text == compared.text) {
+        const bool unchanged = text == compared.text;
+        if (unchanged) {
             kept = reasonToKeep(path, holds, compared);
-            holdsBytes = !kept && holds != PathHolds::Nothing && compared.bytes == bytes;
-        } else {
-            holdsBytes = holds == PathHolds::SettingsFile && holdsExactly(path, bytes);
         }
         if (kept) {
             return;
         }
+        // An unchanged set's file holds what was read, if it is there.
+        const bool holdsBytes = unchanged
+                                    ? holds != PathHolds::Nothing && compared.bytes == bytes
+                                    : holds == PathHolds::SettingsFile && holdsExactly(path, bytes);
         // Not written again: another copy closing at the same moment may
         // have saved its edit since this one read the file back.
         if (!holdsBytes) {

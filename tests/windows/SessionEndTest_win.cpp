@@ -61,31 +61,15 @@ struct Moment {
 };
 
 // What the user has before them: the frame, what the child windows hold,
-// and whether a message box is open.
-struct Seen {
-    bool frame;
-    QString typed;
-    QString password;
-    QString journal;
-    bool box;
-    bool operator==(const Seen&) const = default;
-};
-
-Seen seen(mdiMain& window)
+// and an open message box.
+QStringList seen(mdiMain& window)
 {
-    Seen now{window.isVisible(),
-             {},
-             {},
-             {},
-             qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr};
-    if (const frmSetup* setup = window.setupWindow().loaded()) {
-        now.typed = setup->txtSim()->toPlainText();
-    }
-    if (const frmMain* generator = window.generatorWindow().loaded()) {
-        now.password = generator->txtPasswd()->text();
-        now.journal = generator->txtPass()->toPlainText();
-    }
-    return now;
+    const frmSetup* setup = window.setupWindow().loaded();
+    const frmMain* generator = window.generatorWindow().loaded();
+    return {window.isVisible() ? "frame" : "", setup ? setup->txtSim()->toPlainText() : "-",
+            generator ? generator->txtPasswd()->text() : "-",
+            generator ? generator->txtPass()->toPlainText() : "-",
+            QApplication::activeModalWidget() ? "box" : ""};
 }
 
 const Moment moments[] = {
@@ -163,7 +147,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
         }
         const LPARAM why =
             request == Request::RestartManager ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF;
-        const Seen before = seen(*window);
+        const QStringList before = seen(*window);
         const std::size_t said = boxes.texts.size();
         answer = SendMessageW(frame, WM_QUERYENDSESSION, 0, why);
         atQuery = readBytes(simbols);
@@ -171,7 +155,7 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
         const bool ends = request != Request::CancelledLogOff;
         SendMessageW(frame, WM_ENDSESSION, ends, why);
         if (!ends) {
-            wentOn = before.frame && seen(*window) == before;
+            wentOn = window->isVisible() && seen(*window) == before;
             // The user answers the open box, if any, and closes the program.
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 box->button(QMessageBox::Ok)->click();
