@@ -208,19 +208,10 @@ std::vector<std::string> leftoversIn(const fs::path& folder)
     return contents;
 }
 
-// Stamps a file with the first of January of year, as a clock set back would.
-void stamp(const fs::path& path, WORD year)
+// Sets a file's time years back, as a clock set back would.
+void setBack(const fs::path& path, int years)
 {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = 1;
-    time.wDay = 1;
-    FILETIME written{};
-    SystemTimeToFileTime(&time, &written);
-    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written)) << path;
-    CloseHandle(file);
+    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::years(years));
 }
 
 // A process that runs until the test ends: the test program, started suspended.
@@ -321,7 +312,7 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
             const std::string name = entry.path().filename().string();
             if (!c.held && name.starts_with(ours)) {
                 if (name.ends_with(".new")) {
-                    stamp(entry.path(), 2001);
+                    setBack(entry.path(), 20);
                 }
                 fs::rename(entry.path(), folder.path() / (theirs + name.substr(ours.size())));
             }
@@ -335,7 +326,7 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         };
         writeBytes(beside(".passgen-4294967280-0.tmp"), "cut\r\n"); // no such process
         writeBytes(beside(".passgen-4294967280-1.new"), "older\r\n");
-        stamp(beside(".passgen-4294967280-1.new"), 2000);
+        setBack(beside(".passgen-4294967280-1.new"), 21);
         writeBytes(beside(".2024.05.bak"), "mine\r\n");
         if (!c.held) { // a run that cannot put it back ends before it writes anything
             const UsingFileCalls seam(calls);
