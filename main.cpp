@@ -24,7 +24,8 @@ int main(int argc, char** argv)
                             {messageBox, clock, random});
     // Before the load, whose read errors show message boxes and which yields
     // to events: a quit may come from then on.
-    passgen::closeOnSessionEnd([&window] { window.quitFromOutside(); });
+    passgen::closeOnSessionEnd([&window] { window.quitFromOutside(); },
+                               [&window] { window.saveBeforeSessionEnd(); });
     try {
         window.Load();
     } catch (const passgen::StorageError& error) {

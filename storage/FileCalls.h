@@ -3,13 +3,15 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string_view>
 
 namespace passgen {
 
-// The system calls by which a save changes files, so that tests can record
-// their order, slow them down or make them fail as Wine and a healthy disk
-// never do. The methods are the system's own (FileSystem_posix.cpp,
+// The system calls by which the settings files are read and saves change
+// them, so that tests can record their order, slow them down, make them fail
+// as Wine and a healthy disk never do, or let another copy of the program
+// save in between. The methods are the system's own (FileSystem_posix.cpp,
 // FileSystem_win.cpp); a test derives from this class, overrides what it
 // watches and calls the base for the real work.
 class FileCalls {
@@ -22,6 +24,12 @@ public:
     FileCalls& operator=(const FileCalls&) = delete;
     virtual ~FileCalls() = default;
 
+    // Opens an existing file to read it; on Windows others may only read it
+    // meanwhile.
+    virtual Error open(const std::filesystem::path& path, Handle& file);
+    // Reads the next bytes into buffer, at most all; got tells how many, 0 at
+    // the end.
+    virtual Error read(Handle file, std::span<char> buffer, std::size_t& got);
     // Writes the first bytes of bytes, at most all; written tells how many.
     virtual Error write(Handle file, std::string_view bytes, std::size_t& written);
     // Puts the file's content on the disk: fsync, FlushFileBuffers.

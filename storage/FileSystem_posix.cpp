@@ -116,12 +116,13 @@ public:
     std::size_t read(std::span<char> buffer) override
     {
         for (;;) {
-            const ssize_t got = ::read(m_file.fd(), buffer.data(), buffer.size());
-            if (got >= 0) {
-                return static_cast<std::size_t>(got);
+            std::size_t got = 0;
+            const auto error = static_cast<int>(fileCalls().read(m_file.fd(), buffer, got));
+            if (error == 0) {
+                return got;
             }
-            if (errno != EINTR) {
-                fail(m_path, errno);
+            if (error != EINTR) {
+                fail(m_path, error);
             }
         }
     }
@@ -234,6 +235,19 @@ FileCalls::Error errorOf(int result)
 
 } // namespace
 
+FileCalls::Error FileCalls::open(const std::filesystem::path& path, Handle& file)
+{
+    file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return file < 0 ? static_cast<Error>(errno) : 0;
+}
+
+FileCalls::Error FileCalls::read(Handle file, std::span<char> buffer, std::size_t& got)
+{
+    const ssize_t result = ::read(static_cast<int>(file), buffer.data(), buffer.size());
+    got = result < 0 ? 0 : static_cast<std::size_t>(result);
+    return result < 0 ? static_cast<Error>(errno) : 0;
+}
+
 FileCalls::Error FileCalls::write(Handle file, std::string_view bytes, std::size_t& written)
 {
     const ssize_t result = ::write(static_cast<int>(file), bytes.data(), bytes.size());
@@ -308,11 +322,11 @@ PathHolds lookUp(const std::filesystem::path& path)
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        fail(path, errno);
+    FileCalls::Handle fd = -1;
+    if (const auto error = static_cast<int>(fileCalls().open(path, fd))) {
+        fail(path, error);
     }
-    return std::make_unique<PosixFileReader>(path, fd);
+    return std::make_unique<PosixFileReader>(path, static_cast<int>(fd));
 }
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)

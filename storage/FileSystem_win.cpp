@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -67,6 +68,42 @@ std::string systemMessage(DWORD error)
     throw StorageError(path, systemMessage(error));
 }
 
+FileCalls::Handle handleOf(HANDLE file)
+{
+    return reinterpret_cast<FileCalls::Handle>(file);
+}
+
+HANDLE handleOf(FileCalls::Handle file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// The errors of a file that another program holds for a moment: a virus
+// scanner, an indexer or a sync client that opened it without sharing.
+// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
+// keeping their names.
+bool isPassing(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Tries a call again while passing says its error may pass: five tries
+// within 150 ms, about as long as a scanner looks at a new file.
+DWORD retried(const std::function<DWORD()>& call,
+              const std::function<bool(DWORD)>& passing = isPassing)
+{
+    DWORD error = call();
+    for (int wait = 10; passing(error) && wait <= 80; wait *= 2) {
+        fileCalls().pause(std::chrono::milliseconds(wait));
+        error = call();
+    }
+    return error;
+}
+
+// Reads through the file-calls seam, trying a read again as a save's calls
+// are tried: the close reads an unchanged file back to compare it, and a
+// scanner may hold it just then.
 class WinFileReader final : public FileReader {
 public:
     WinFileReader(std::filesystem::path path, HANDLE file) : m_path(std::move(path)), m_file(file)
@@ -82,10 +119,10 @@ public:
 
     std::size_t read(std::span<char> buffer) override
     {
-        DWORD got = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
-        if (!ReadFile(m_file, buffer.data(), wanted, &got, nullptr)) {
-            fail(m_path, GetLastError());
+        std::size_t got = 0;
+        if (const DWORD error =
+                retried([&] { return fileCalls().read(handleOf(m_file), buffer, got); })) {
+            fail(m_path, error);
         }
         return got;
     }
@@ -94,8 +131,8 @@ public:
     {
         const HANDLE file = m_file;
         m_file = INVALID_HANDLE_VALUE;
-        if (!CloseHandle(file)) {
-            fail(m_path, GetLastError());
+        if (const DWORD error = fileCalls().close(handleOf(file))) {
+            fail(m_path, error);
         }
     }
 
@@ -103,16 +140,6 @@ private:
     std::filesystem::path m_path;
     HANDLE m_file;
 };
-
-FileCalls::Handle handleOf(HANDLE file)
-{
-    return reinterpret_cast<FileCalls::Handle>(file);
-}
-
-HANDLE handleOf(FileCalls::Handle file)
-{
-    return reinterpret_cast<HANDLE>(file);
-}
 
 void writeAll(HANDLE file, std::string_view bytes)
 {
@@ -192,14 +219,18 @@ bool isRunning(DWORD process)
 }
 
 // What a save leaves beside the settings file, each named
-// "<name>.<process id>.<attempt>.<kind>", so that a later run can tell what
-// a killed or failed save left from what a running copy of the program is
+// "<name>.passgen-<process id>-<attempt>.<kind>": a form that no copy a
+// person makes takes ("simbols.bak", "simbols.2024.05.bak"), so that a later
+// run can tell the program's leftovers from the user's own copies, what a
+// killed or failed save left from what a running copy of the program is
 // writing, and a copy that holds a whole set from one that may not.
 enum class Leftover {
     Temporary, // .tmp: the new file while it is written
     Complete,  // .new: the new file once it is whole on disk, before it takes the name
     Backup,    // .bak: the old file, which the replace puts aside
 };
+
+constexpr std::wstring_view marker = L".passgen-";
 
 constexpr std::pair<Leftover, std::wstring_view> kinds[] = {
     {Leftover::Temporary, L".tmp"},
@@ -209,25 +240,27 @@ constexpr std::pair<Leftover, std::wstring_view> kinds[] = {
 
 std::wstring leftoverName(const std::wstring& target, unsigned attempt, Leftover kind)
 {
-    return target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+    return target + std::wstring(marker) + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(attempt) + std::wstring(kinds[static_cast<int>(kind)].second);
 }
 
 struct FoundLeftover {
     std::wstring path;
     Leftover kind;
+    DWORD process;
+    std::wstring save; // "<process id>-<attempt>", which the copies of one save share
     FILETIME written;
 };
 
-// The leftovers beside target of saves by processes that have ended.
-std::vector<FoundLeftover> leftoversOfEndedSaves(const std::wstring& target)
+// The program's leftovers beside target, whichever process left them.
+std::vector<FoundLeftover> leftoversBeside(const std::wstring& target)
 {
     const std::size_t nameStart = target.find_last_of(L"\\/") + 1;
     const std::wstring folder = target.substr(0, nameStart);
-    const std::wstring name = target.substr(nameStart);
+    const std::wstring prefix = target.substr(nameStart) + std::wstring(marker);
     std::vector<FoundLeftover> leftovers;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((target + L".*").c_str(), &found);
+    const HANDLE search = FindFirstFileW((target + std::wstring(marker) + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return leftovers;
     }
@@ -237,23 +270,25 @@ std::vector<FoundLeftover> leftoversOfEndedSaves(const std::wstring& target)
                            [](wchar_t c) { return c >= L'0' && c <= L'9'; });
     };
     do {
-        std::wstring_view entry = found.cFileName;
-        if (entry.size() <= name.size() + 1 ||
-            CompareStringOrdinal(entry.data(), static_cast<int>(name.size()), name.data(),
-                                 static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
+        // The pattern also matches short 8.3 names; the long name decides.
+        const std::wstring_view entry = found.cFileName;
+        if (entry.size() <= prefix.size() ||
+            CompareStringOrdinal(entry.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                 static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL) {
             continue;
         }
+        const std::wstring_view rest = entry.substr(prefix.size());
         for (const auto& [kind, suffix] : kinds) {
-            std::wstring_view rest = entry.substr(name.size() + 1);
             if (!rest.ends_with(suffix)) {
                 continue;
             }
-            rest.remove_suffix(suffix.size());
-            const std::size_t dot = rest.find(L'.');
-            const std::wstring_view process = rest.substr(0, dot);
-            if (dot != rest.npos && digits(process) && digits(rest.substr(dot + 1)) &&
-                !isRunning(static_cast<DWORD>(std::stoull(std::wstring(process))))) {
-                leftovers.push_back({folder + found.cFileName, kind, found.ftLastWriteTime});
+            const std::wstring_view save = rest.substr(0, rest.size() - suffix.size());
+            const std::size_t dash = save.find(L'-');
+            const std::wstring_view process = save.substr(0, dash);
+            if (dash != save.npos && digits(process) && digits(save.substr(dash + 1))) {
+                leftovers.push_back({folder + found.cFileName, kind,
+                                     static_cast<DWORD>(std::stoull(std::wstring(process))),
+                                     std::wstring(save), found.ftLastWriteTime});
             }
         }
     } while (FindNextFileW(search, &found));
@@ -267,44 +302,30 @@ bool present(const std::wstring& path)
 }
 
 // Only while a settings file stands: before, a leftover may be the only copy
-// of a set, put aside by a replace that could not be finished. A whole copy
-// newer than the settings file stays too, as the set of a save that ended
-// before its replace.
+// of a set. Then what no run needs goes: the temporary of an ended save,
+// never whole, and the old set that a finished replace put aside but could
+// not remove. A new set that never took the name stays whatever its time,
+// and the old set beside it, as no run has put them back.
 void removeStaleLeftovers(const std::wstring& target)
 {
     WIN32_FILE_ATTRIBUTE_DATA settings{};
     if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &settings)) {
         return;
     }
-    for (const FoundLeftover& leftover : leftoversOfEndedSaves(target)) {
-        if (leftover.kind == Leftover::Temporary ||
-            CompareFileTime(&leftover.written, &settings.ftLastWriteTime) <= 0) {
+    const std::vector<FoundLeftover> leftovers = leftoversBeside(target);
+    const auto unfinished = [&](const FoundLeftover& backup) {
+        return std::any_of(leftovers.begin(), leftovers.end(), [&](const FoundLeftover& other) {
+            return other.kind == Leftover::Complete && other.save == backup.save;
+        });
+    };
+    for (const FoundLeftover& leftover : leftovers) {
+        const bool stale = leftover.kind == Leftover::Temporary ||
+                           (leftover.kind == Leftover::Backup && !unfinished(leftover) &&
+                            CompareFileTime(&leftover.written, &settings.ftLastWriteTime) <= 0);
+        if (stale && !isRunning(leftover.process)) {
             DeleteFileW(leftover.path.c_str());
         }
     }
-}
-
-// The errors of a file that another program holds for a moment: a virus
-// scanner, an indexer or a sync client that opened it without sharing.
-// ReplaceFileW may say ERROR_UNABLE_TO_REMOVE_REPLACED for it, both files
-// keeping their names.
-bool isPassing(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
-}
-
-// Tries a call again while passing says its error may pass: five tries
-// within 150 ms, about as long as a scanner looks at a new file.
-DWORD retried(const std::function<DWORD()>& call,
-              const std::function<bool(DWORD)>& passing = isPassing)
-{
-    DWORD error = call();
-    for (int wait = 10; passing(error) && wait <= 80; wait *= 2) {
-        fileCalls().pause(std::chrono::milliseconds(wait));
-        error = call();
-    }
-    return error;
 }
 
 [[noreturn]] void failLeaving(const std::filesystem::path& path, DWORD error,
@@ -344,6 +365,23 @@ void recover(const std::filesystem::path& path, DWORD error, const std::wstring&
 }
 
 } // namespace
+
+FileCalls::Error FileCalls::open(const std::filesystem::path& path, Handle& file)
+{
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = handleOf(handle);
+    return handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+}
+
+FileCalls::Error FileCalls::read(Handle file, std::span<char> buffer, std::size_t& got)
+{
+    DWORD count = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+    const bool done = ReadFile(handleOf(file), buffer.data(), wanted, &count, nullptr);
+    got = count;
+    return done ? 0 : GetLastError();
+}
 
 FileCalls::Error FileCalls::write(Handle file, std::string_view bytes, std::size_t& written)
 {
@@ -431,12 +469,11 @@ PathHolds lookUp(const std::filesystem::path& path)
 
 std::unique_ptr<FileReader> openFileReader(const std::filesystem::path& path)
 {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        fail(path, GetLastError());
+    FileCalls::Handle file = 0;
+    if (const DWORD error = retried([&] { return fileCalls().open(path, file); })) {
+        fail(path, error);
     }
-    return std::make_unique<WinFileReader>(path, file);
+    return std::make_unique<WinFileReader>(path, handleOf(file));
 }
 
 void replaceFile(const std::filesystem::path& path, std::string_view bytes)
@@ -535,24 +572,45 @@ std::optional<std::filesystem::path> restoreLeftover(const std::filesystem::path
     if (present(target)) {
         return std::nullopt;
     }
-    std::optional<FoundLeftover> newest;
-    for (FoundLeftover& leftover : leftoversOfEndedSaves(target)) {
+    // With the name empty these may be the only copies of the set, so a
+    // process that looks alive hides none: its ID may belong to another
+    // process since a restart, OpenProcess may be refused, or the run that
+    // failed may still be showing its message. Within one save the new set
+    // is the newer by construction, whatever the clock says; of different
+    // saves, the one with the latest time.
+    struct Save {
+        const FoundLeftover* best = nullptr;
+        FILETIME latest{};
+    };
+    const std::vector<FoundLeftover> leftovers = leftoversBeside(target);
+    std::map<std::wstring, Save> saves;
+    for (const FoundLeftover& leftover : leftovers) {
         if (leftover.kind == Leftover::Temporary) {
             continue; // may be cut short
         }
-        const LONG order = newest ? CompareFileTime(&leftover.written, &newest->written) : LONG{1};
-        if (order > 0 || (order == 0 && leftover.kind == Leftover::Complete)) {
-            newest = std::move(leftover);
+        Save& save = saves[leftover.save];
+        if (!save.best || leftover.kind == Leftover::Complete) {
+            save.best = &leftover;
+        }
+        if (CompareFileTime(&leftover.written, &save.latest) > 0) {
+            save.latest = leftover.written;
+        }
+    }
+    const Save* newest = nullptr;
+    for (const auto& [name, save] : saves) {
+        if (!newest || CompareFileTime(&save.latest, &newest->latest) > 0) {
+            newest = &save;
         }
     }
     if (!newest) {
         return std::nullopt;
     }
-    if (const DWORD error = retried([&] { return fileCalls().move(newest->path, target); })) {
-        throw StorageError(path, systemMessage(error) + "; последний набор — в файле " +
-                                     utf8(newest->path));
+    const std::wstring& copy = newest->best->path;
+    if (const DWORD error = retried([&] { return fileCalls().move(copy, target); })) {
+        throw StorageError(path,
+                           systemMessage(error) + "; последний набор — в файле " + utf8(copy));
     }
-    return std::filesystem::path(newest->path);
+    return std::filesystem::path(copy);
 }
 
 void overwriteFile(const std::filesystem::path& path, std::string_view bytes)

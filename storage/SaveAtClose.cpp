@@ -27,9 +27,9 @@ bool holdsExactly(const std::filesystem::path& path, std::string_view bytes)
     return same && bytes.empty();
 }
 
-std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, const LoadedFile& loaded)
+std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, PathHolds holds,
+                                        const LoadedFile& loaded)
 {
-    const PathHolds holds = lookUp(path);
     if (holds == PathHolds::Nothing) {
         return std::nullopt;
     }
@@ -52,16 +52,29 @@ std::optional<KeptBecause> reasonToKeep(const std::filesystem::path& path, const
 } // namespace
 
 std::optional<KeptBecause> saveAtClose(const std::u16string& text,
-                                       const std::filesystem::path& path, const LoadedFile& loaded)
+                                       const std::filesystem::path& path, LoadedFile& compared)
 {
     std::optional<KeptBecause> kept;
     namingFile(path, [&] {
-        if (text == loaded.text) {
-            kept = reasonToKeep(path, loaded);
+        const std::string bytes = settingsBytes(text);
+        const PathHolds holds = lookUp(path);
+        const bool unchanged = text == compared.text;
+        if (unchanged) {
+            kept = reasonToKeep(path, holds, compared);
         }
-        if (!kept) {
-            SaveFile(text, path);
+        if (kept) {
+            return;
         }
+        // An unchanged set's file holds what was read, if it is there.
+        const bool holdsBytes = unchanged
+                                    ? holds != PathHolds::Nothing && compared.bytes == bytes
+                                    : holds == PathHolds::SettingsFile && holdsExactly(path, bytes);
+        // Not written again: another copy closing at the same moment may
+        // have saved its edit since this one read the file back.
+        if (!holdsBytes) {
+            replaceFile(path, bytes);
+        }
+        compared = LoadedFile{.text = text, .bytes = bytes, .found = true, .restoredFrom = {}};
     });
     return kept;
 }

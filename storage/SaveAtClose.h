@@ -20,11 +20,16 @@ enum class KeptBecause : std::uint8_t {
 // Writes a set back at the close of a run, unless that would lose what its
 // file holds. The set is written when it differs from what the load gave
 // (the user changed it), when the file is missing, or when the file still
-// holds exactly the bytes the load read whole and decoded cleanly. A file
-// that the load passed over is never written unless the set was changed. Returns
-// why the file was kept, or nothing when the set was written. Every failure,
-// of whatever kind, throws StorageError naming path.
+// holds exactly the bytes the load read whole and decoded cleanly; but not
+// where the file already holds exactly the bytes it would get. A file that
+// the load passed over is never written unless the set was changed.
+// compared is what the load saw; once the file holds the set, whether
+// written now or already, it describes that file instead, so that a later
+// save of the same run (a log-off's query saves, then the close) compares
+// against what this one left. Returns why the file was kept, or nothing when
+// it holds the set. Every failure, of whatever kind, throws StorageError
+// naming path.
 std::optional<KeptBecause> saveAtClose(const std::u16string& text,
-                                       const std::filesystem::path& path, const LoadedFile& loaded);
+                                       const std::filesystem::path& path, LoadedFile& compared);
 
 } // namespace passgen

@@ -1,19 +1,23 @@
+#include "HighContrast_win.h"
 #include "HighContrast.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QObject>
 
-#include <windows.h>
-
 namespace passgen {
+
+bool asksForSystemColours(const HIGHCONTRASTW& setting)
+{
+    return (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
 
 bool highContrastOn()
 {
     HIGHCONTRASTW setting{};
     setting.cbSize = sizeof setting;
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, setting.cbSize, &setting, 0) &&
-           (setting.dwFlags & HCF_HIGHCONTRASTON);
+           asksForSystemColours(setting);
 }
 
 namespace {

@@ -24,11 +24,12 @@ extern "C" void onSignal(int)
 
 } // namespace
 
-void closeOnSessionEnd(std::function<void()> quit)
+void closeOnSessionEnd(std::function<void()> quit, std::function<void()> /*saveNow*/)
 {
     // An X11 session manager's request to save may be a mere checkpoint, so
-    // it is no quit; the end of the session comes as QEvent::Quit, which the
-    // frame window takes. This covers an exit from the loop past that event.
+    // it is no quit, nor a save; the end of the session comes as
+    // QEvent::Quit, which the frame window takes. This covers an exit from
+    // the loop past that event.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, quit);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return; // the program still runs; only a signal then ends it unsaved

@@ -304,7 +304,7 @@ void mdiMain::changeEvent(QEvent* event)
     }
 }
 
-void mdiMain::save(const std::u16string& text, const char* name, const LoadedFile& loaded)
+void mdiMain::save(const std::u16string& text, const char* name, LoadedFile& loaded)
 {
     const std::filesystem::path path = SettingsPath(m_folder, name);
     QString message;
@@ -324,6 +324,30 @@ void mdiMain::save(const std::u16string& text, const char* name, const LoadedFil
             message += QStringLiteral(" Файл остался прежним.");
     }
     m_boxes.information(message.toStdU16String(), u"Error");
+}
+
+void mdiMain::saveBeforeSessionEnd()
+{
+    // While loading the sets are half read; once closing, the close saves.
+    if (m_stage != Stage::Running) {
+        return;
+    }
+    // What the close would save, without committing the settings window,
+    // which stays as it is if the end is cancelled.
+    const frmSetup* setup = m_frmSetup.loaded();
+    const Module1 sets = setup ? setup->fields() : m_settings;
+    saveQuietly(sets.Simbols, "simbols", m_loadedSimbols);
+    saveQuietly(sets.Excluds, "excluds", m_loadedExcluds);
+}
+
+// Nobody may be there to answer a message, and the close that follows saves
+// again and tells what this save could not do.
+void mdiMain::saveQuietly(const std::u16string& text, const char* name, LoadedFile& loaded)
+{
+    try {
+        saveAtClose(text, SettingsPath(m_folder, name), loaded);
+    } catch (const StorageError&) {
+    }
 }
 
 void mdiMain::closeEvent(QCloseEvent* event)

@@ -66,6 +66,13 @@ public:
     // there to answer them, then closes as the close box does.
     void quitFromOutside();
 
+    // Windows asks whether the session may end, which another program may
+    // still cancel: saves both sets as the close would, showing nothing and
+    // closing nothing, as the process may be ended soon after the answer.
+    // The close that follows, or the run if the end is cancelled, goes on
+    // from what this save left.
+    void saveBeforeSessionEnd();
+
     // Whether the close sequence has begun; the program then ends rather
     // than showing the frame.
     bool isClosing() const;
@@ -117,7 +124,8 @@ private:
     void unloadChildren();
     std::u16string load(const char* name, LoadMode mode, const LoadServices& services,
                         LoadedFile& seen);
-    void save(const std::u16string& text, const char* name, const LoadedFile& loaded);
+    void save(const std::u16string& text, const char* name, LoadedFile& loaded);
+    void saveQuietly(const std::u16string& text, const char* name, LoadedFile& loaded);
 
     std::filesystem::path m_folder;
     mdiMainServices m_services;

@@ -2,6 +2,7 @@
 // file-system seam: the order that makes a save durable, and on Windows the
 // ways ReplaceFileW fails that Wine and a healthy disk never show.
 #include "storage/FileCalls.h"
+#include "storage/SaveAtClose.h"
 #include "storage/SettingsFile.h"
 
 #include "tests/FileBytes.h"
@@ -114,6 +115,22 @@ TEST(SaveFile, writesFlushesAndClosesTheNewFileBeforeItTakesTheName)
         EXPECT_EQ(calls.calls, exists ? replacing : making) << exists;
         EXPECT_EQ(calls.written, "new\r\n");
         EXPECT_EQ(readBytes(path), "new\r\n");
+#ifdef _WIN32
+        // ReplaceFileW replaces a read-only file on Windows, not under Wine:
+        // the program's own check must refuse it before any call.
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        calls.calls.clear();
+        const UsingFileCalls seam(calls);
+        try {
+            SaveFile(u"newer", path);
+            ADD_FAILURE() << "no error";
+        } catch (const StorageError& error) {
+            EXPECT_EQ(error.path(), path);
+        }
+        EXPECT_EQ(calls.calls, Calls{});
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(readBytes(path), "new\r\n");
+#endif
     }
 }
 
@@ -155,8 +172,23 @@ public:
             to.filename() != "simbols" || (readBytes(from) == "new\r\n" ? newMoves : oldMoves);
         return movable ? FileCalls::move(from, to) : ERROR_SHARING_VIOLATION;
     }
+    // A scanner holds the file for the first opens, or reads, to read it.
+    Error open(const fs::path& path, Handle& file) override
+    {
+        ++opens;
+        return heldOpens-- > 0 ? ERROR_SHARING_VIOLATION : FileCalls::open(path, file);
+    }
+    Error read(Handle file, std::span<char> buffer, std::size_t& got) override
+    {
+        ++reads;
+        return heldReads-- > 0 ? ERROR_LOCK_VIOLATION : FileCalls::read(file, buffer, got);
+    }
     void pause(std::chrono::milliseconds time) override { paused += time; }
 
+    int heldOpens = 0;
+    int heldReads = 0;
+    int opens = 0;
+    int reads = 0;
     std::deque<Replace> script; // the last step repeats
     bool newMoves = true;       // the new file can be moved
     bool oldMoves = true;       // the old one can
@@ -175,6 +207,32 @@ std::vector<std::string> leftoversIn(const fs::path& folder)
     std::sort(contents.begin(), contents.end());
     return contents;
 }
+
+// Sets a file's time years back, as a clock set back would.
+void setBack(const fs::path& path, int years)
+{
+    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::years(years));
+}
+
+// A process that runs until the test ends: the test program, started suspended.
+struct RunningProcess {
+    RunningProcess()
+    {
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        EXPECT_TRUE(CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                   nullptr, nullptr, &startup, &process));
+    }
+    ~RunningProcess()
+    {
+        TerminateProcess(process.hProcess, 0);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    PROCESS_INFORMATION process{};
+};
 
 TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
 {
@@ -213,6 +271,7 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
          {"new\r\n", "old\r\n"},
          1},
     };
+    const RunningProcess running;
     for (const Case& c : cases) {
         TempFolder folder;
         const fs::path path = SettingsPath(folder.path(), "simbols");
@@ -243,12 +302,32 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
                     << c.name << ": " << reason;
             }
         }
+        // Before the next run, the clock gives the new set of an unfinished
+        // replace the older time of the two, and the save's process ID goes
+        // to a running process, as after a restart.
+        const std::string ours = "simbols.passgen-" + std::to_string(GetCurrentProcessId()) + "-";
+        const std::string theirs =
+            "simbols.passgen-" + std::to_string(running.process.dwProcessId) + "-";
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            if (!c.held && name.starts_with(ours)) {
+                if (name.ends_with(".new")) {
+                    setBack(entry.path(), 20);
+                }
+                fs::rename(entry.path(), folder.path() / (theirs + name.substr(ours.size())));
+            }
+        }
         // The next run puts the newest whole copy in place and says so once,
-        // passing over a newer one that a killed save may have cut short;
-        // the saves of that run and the one after keep it.
-        fs::path cutShort = path;
-        cutShort += ".4294967280.0.tmp"; // no such process
-        writeBytes(cutShort, "cut\r\n");
+        // passing over a newer one that a killed save may have cut short, an
+        // older save's, and the user's own newer copy; the saves of that run
+        // and the one after keep it, and the copies no run has put back.
+        const auto beside = [&](const char* suffix) {
+            return folder.path() / (path.filename().string() + suffix);
+        };
+        writeBytes(beside(".passgen-4294967280-0.tmp"), "cut\r\n"); // no such process
+        writeBytes(beside(".passgen-4294967280-1.new"), "older\r\n");
+        setBack(beside(".passgen-4294967280-1.new"), 21);
+        writeBytes(beside(".2024.05.bak"), "mine\r\n");
         if (!c.held) { // a run that cannot put it back ends before it writes anything
             const UsingFileCalls seam(calls);
             EXPECT_THROW(LoadFile(path, LoadMode::KeepLineBreaks, {}), StorageError) << c.name;
@@ -261,6 +340,59 @@ TEST(SaveFile, replaceThatFailsPartWayFinishesOrPutsTheOldFileBack)
         }
         EXPECT_EQ(restored, c.held ? 0 : 1) << c.name;
         EXPECT_EQ(readBytes(path), c.held ? c.held : "new\r\n") << c.name;
+        EXPECT_EQ(readBytes(beside(".passgen-4294967280-1.new")), "older\r\n") << c.name;
+        EXPECT_EQ(readBytes(beside(".2024.05.bak")), "mine\r\n") << c.name;
+    }
+}
+
+// The close reads an unchanged set's file back, which a scanner or a sync
+// client may hold just then: tried again as often as a replace is
+// (sharingViolationLasts), and a file still held is an error naming it. The
+// start's read waits for it as well.
+TEST(saveAtClose, readsBackAFileHeldForAMomentAsASaveWritesOne)
+{
+    struct Case {
+        const char* name;
+        int heldOpens;
+        int heldReads;
+        bool reported;
+        int calls; // opens, or reads (one more at the end of the file)
+    };
+    const Case cases[] = {
+        {"openHeldTwice", 2, 0, false, 3},
+        {"readHeldTwice", 0, 2, false, 4},
+        {"openHeldThroughout", 99, 0, true, 5},
+        {"readHeldThroughout", 0, 99, true, 5},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const fs::path path = SettingsPath(folder.path(), "simbols");
+        writeBytes(path, "old\r\n");
+        LoadedFile loaded;
+        LoadFile(path, LoadMode::KeepLineBreaks, {}, loaded);
+        FailingCalls calls;
+        calls.heldOpens = c.heldOpens;
+        calls.heldReads = c.heldReads;
+        bool reported = false;
+        {
+            const UsingFileCalls seam(calls);
+            try {
+                EXPECT_EQ(saveAtClose(loaded.text, path, loaded), std::nullopt) << c.name;
+            } catch (const StorageError& error) {
+                reported = true;
+                EXPECT_EQ(error.path(), path) << c.name;
+            }
+        }
+        EXPECT_EQ(reported, c.reported) << c.name;
+        EXPECT_EQ(c.heldOpens > 0 ? calls.opens : calls.reads, c.calls) << c.name;
+        EXPECT_EQ(calls.replaces, 0) << c.name;
+        EXPECT_LT(calls.paused, std::chrono::seconds(1)) << c.name;
+        EXPECT_EQ(readBytes(path), "old\r\n") << c.name;
+
+        calls.heldOpens = c.heldOpens > 0 ? 2 : 0;
+        calls.heldReads = c.heldReads > 0 ? 2 : 0;
+        const UsingFileCalls seam(calls);
+        EXPECT_EQ(LoadFile(path, LoadMode::KeepLineBreaks, {}), u"old") << c.name;
     }
 }
 #endif

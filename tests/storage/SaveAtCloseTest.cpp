@@ -1,4 +1,5 @@
 #include "storage/SaveAtClose.h"
+#include "storage/FileCalls.h"
 
 #include "tests/FileBytes.h"
 
@@ -20,6 +21,30 @@ namespace fs = std::filesystem;
 using testing::readBytes;
 using testing::writeBytes;
 
+// Counts a save's writes, and lets another copy of the program save as soon
+// as this one has closed a file, its read-back first: as when both close at
+// a log-off.
+class OtherCopyBetween final : public FileCalls {
+public:
+    Error close(Handle file) override
+    {
+        const Error error = FileCalls::close(file);
+        if (const std::function<void()> save = std::exchange(otherCopy, nullptr)) {
+            FileCalls itsOwn;
+            const UsingFileCalls seam(itsOwn);
+            save();
+        }
+        return error;
+    }
+    Error write(Handle file, std::string_view bytes, std::size_t& written) override
+    {
+        ++writes;
+        return FileCalls::write(file, bytes, written);
+    }
+    std::function<void()> otherCopy;
+    int writes = 0;
+};
+
 TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
 {
     struct Case {
@@ -30,8 +55,22 @@ TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
         bool cutShort = false;            // the load gave up after repeated read errors
         bool notInCodePage = false;
         std::optional<KeptBecause> kept{};
+        bool alreadyThere = false; // the file holds the set's bytes: nothing is written
+        // Another copy's edit, saved once this one has read the file back.
+        const char16_t* otherCopySaves = nullptr;
     };
     const Case cases[] = {
+        {"unchangedFileNotWrittenAgain", "ab\r\n", "ab\r\n", nullptr, false, false, {}, true},
+        {"editThatTheFileHoldsNotWritten", "ab\r\n", "mine\r\n", u"mine", false, false, {}, true},
+        {"anotherCopysEditSavedMeanwhileKept",
+         "ab\r\n",
+         "ab\r\n",
+         nullptr,
+         false,
+         false,
+         {},
+         true,
+         u"other copy"},
         {"unchangedFileRewritten", "ab\ncd", "ab\ncd"},
         {"missingFileMade", nullptr, nullptr},
         {"fileRemovedSinceMadeAgain", "ab\r\n", nullptr},
@@ -72,9 +111,26 @@ TEST(saveAtClose, writesTheSetUnlessItsFileHoldsWhatTheSetLacks)
             fs::remove(path);
         }
         const std::u16string set = c.edited ? c.edited : loaded.text;
+        OtherCopyBetween calls;
+        const UsingFileCalls seam(calls);
+        if (c.otherCopySaves) {
+            calls.otherCopy = [&, theirs = loaded]() mutable {
+                saveAtClose(c.otherCopySaves, path, theirs);
+            };
+        }
 
         EXPECT_EQ(saveAtClose(set, path, loaded), c.kept) << c.name;
-        EXPECT_EQ(readBytes(path), c.kept ? c.atClose : settingsBytes(set)) << c.name;
+        EXPECT_EQ(readBytes(path), c.otherCopySaves ? settingsBytes(c.otherCopySaves)
+                                   : c.kept         ? c.atClose
+                                                    : settingsBytes(set))
+            << c.name;
+        EXPECT_EQ(calls.writes, c.kept || c.alreadyThere ? 0 : 1) << c.name;
+        // Another save of the run, as a log-off's query saves before the
+        // close, compares against what this one left: the file holds the set.
+        if (!c.kept && !c.otherCopySaves) {
+            EXPECT_EQ(saveAtClose(set, path, loaded), std::nullopt) << c.name;
+            EXPECT_EQ(calls.writes, c.alreadyThere ? 0 : 1) << c.name;
+        }
     }
 }
 

@@ -524,14 +524,19 @@ TEST(SaveFile, failureOfAnyKindIsAnErrorNamingTheFile)
 }
 #endif
 
-// Saves text to path in a child process that may not create files in the
-// folder: as root, the child becomes the unprivileged user 65534, for whom
-// the folder is not writable; otherwise the folder is made read-only.
-SavedInChild saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path& path)
+// Saves text to path in a child process whose user may create files in the
+// folder or not, as folderTakesNewFiles says: as root, the child becomes the
+// unprivileged user 65534, whom the folder is given or for whom it is not
+// writable; otherwise the folder is made read-only or left as it is.
+SavedInChild saveAsUnprivileged(const std::u16string& text, const fs::path& path,
+                                bool folderTakesNewFiles)
 {
     const fs::path folder = path.parent_path();
     const bool root = ::geteuid() == 0;
-    if (!root) {
+    if (root && folderTakesNewFiles) {
+        EXPECT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    }
+    if (!root && !folderTakesNewFiles) {
         fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
     }
     const SavedInChild saved = saveInChild(text, path, [root] {
@@ -541,31 +546,43 @@ SavedInChild saveWhereNoFileCanBeMade(const std::u16string& text, const fs::path
         }
     });
     fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    if (root) {
+        EXPECT_EQ(::chown(folder.c_str(), 0, 0), 0);
+    }
     EXPECT_NE(saved.status, 3) << "cannot drop privileges";
     return saved;
 }
 
-TEST(SaveFile, folderThatTakesNoNewFileIsWrittenInPlace)
+TEST(SaveFile, unprivilegedUserWritesWhatItMayAndKeepsWhatItMayNot)
 {
+    using enum fs::perms;
     TempFolder folder;
     const fs::path simbols = folder.file("simbols");
     writeBytes(simbols, "a much longer old set\r\n");
-    fs::permissions(simbols, fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(simbols, owner_read | owner_write | group_read | others_read);
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(simbols.c_str(), 65534, 65534), 0);
     }
-    EXPECT_EQ(saveWhereNoFileCanBeMade(u"short", simbols).status, 0);
+    // In a folder that takes no new file, the file is written in place.
+    EXPECT_EQ(saveAsUnprivileged(u"short", simbols, false).status, 0);
     EXPECT_EQ(readBytes(simbols), "short\r\n");
-    EXPECT_EQ(fs::status(simbols).permissions(), fs::perms::owner_read | fs::perms::owner_write |
-                                                     fs::perms::group_read |
-                                                     fs::perms::others_read);
+    EXPECT_EQ(fs::status(simbols).permissions(),
+              owner_read | owner_write | group_read | others_read);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 
     // A missing file cannot be made there either: the error names it and why.
-    const SavedInChild missing = saveWhereNoFileCanBeMade(u"new", folder.file("excluds"));
+    const SavedInChild missing = saveAsUnprivileged(u"new", folder.file("excluds"), false);
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.reason, std::strerror(EACCES));
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
+
+    // A write-protected file is kept, though the folder would let a new file
+    // be renamed over it.
+    fs::permissions(simbols, owner_read | group_read | others_read);
+    const SavedInChild protectedFile = saveAsUnprivileged(u"new", simbols, true);
+    EXPECT_EQ(protectedFile.status, 1);
+    EXPECT_EQ(protectedFile.reason, std::strerror(EACCES));
+    EXPECT_EQ(readBytes(simbols), "short\r\n");
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"simbols"});
 }
 #endif

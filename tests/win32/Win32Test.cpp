@@ -119,16 +119,6 @@ TEST_F(Folder, saveReplacesAnExistingFileAndLeavesNoTemporary)
     EXPECT_EQ(std::distance(fs::directory_iterator(path), fs::directory_iterator()), 1);
 }
 
-TEST_F(Folder, saveOverAReadOnlyFileFailsAndKeepsIt)
-{
-    SaveFile(u"old", file("simbols"));
-    ASSERT_TRUE(SetFileAttributesW(file("simbols").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_THROW(SaveFile(u"new", file("simbols")), StorageError);
-    SetFileAttributesW(file("simbols").c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(readBytes(file("simbols")), "old\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(path), fs::directory_iterator()), 1);
-}
-
 // The system's words in the user's language: Russian in the test prefix.
 std::u16string systemText(DWORD error)
 {
@@ -170,23 +160,32 @@ void waitUntilNewerThan(const fs::path& path)
     } while (CompareFileTime(&now, &data.ftLastWriteTime) <= 0);
 }
 
-// While there is no settings file, a leftover may be the only copy of a set;
-// once there is one, what ended saves left goes, but for a whole copy newer
-// than it.
+// While there is no settings file, a leftover may be the only copy of a set.
+// Once there is one, a save removes what ended saves left that no run needs:
+// a temporary, never whole, and the old set that a finished replace put
+// aside. Never a new set that no run has put back, whatever its time, nor the
+// old one beside it, nor a copy the user made.
 TEST_F(Folder, saveRemovesWhatSavesOfProcessesThatAreGoneLeft)
 {
     const std::wstring base = file("simbols").native();
-    // 4294967280: no such process; ".old" is someone else's.
-    const std::pair<std::wstring, bool> older[] = {{L".4294967280.0.tmp", false},
-                                                   {L".4294967280.1.bak", false},
-                                                   {L".4294967280.2.new", false},
-                                                   {L".old", true}};
+    // 4294967280: no such process.
+    const std::pair<std::wstring, bool> older[] = {
+        {L".passgen-4294967280-0.tmp", false},
+        {L".passgen-4294967280-1.bak", false},
+        {L".passgen-4294967280-2.new", true},
+        {L".passgen-4294967280-3.new", true}, // a replace cut short: both sets
+        {L".passgen-4294967280-3.bak", true},
+        {L".old", true},
+        {L".2024.05.bak", true}, // the user's dated copy
+    };
     // As an ended process of this one's id left it: no save of this one takes its name.
-    const std::wstring newer = base + L"." + std::to_wstring(GetCurrentProcessId()) + L".0.new";
+    const std::wstring newer =
+        base + L".passgen-" + std::to_wstring(GetCurrentProcessId()) + L"-0.new";
     for (const auto& [name, kept] : older) {
         testing::writeBytes(base + name, "set");
     }
-    waitUntilNewerThan(base + older[3].first); // the leftovers are older than the file
+    // The leftovers are older than the file.
+    waitUntilNewerThan(base + older[std::size(older) - 1].first);
     SaveFile(u"new", file("simbols"));
     EXPECT_TRUE(fs::exists(base + older[0].first));
     waitUntilNewerThan(file("simbols"));

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_WIN
+#include "windows/HighContrast_win.h"
 #include <windows.h>
 #undef MessageBox // the program's own
 #endif
@@ -405,6 +406,23 @@ INSTANTIATE_TEST_SUITE_P(Themes, ThemeContrast,
                              return std::string(info.param.first) +
                                     (then ? std::string("_then_") + then : std::string());
                          });
+
+#ifdef Q_OS_WIN
+// The theme tests stand in for the query; this reads what Windows answers.
+// Most systems have HCF_AVAILABLE set, and only the switch itself asks for
+// the system's colours.
+TEST(HighContrast, followsTheSwitchNotWhetherTheModeIsAvailable)
+{
+    const std::pair<DWORD, bool> flags[] = {
+        {HCF_HIGHCONTRASTON | HCF_AVAILABLE, true}, {HCF_AVAILABLE, false}, {0, false}};
+    for (const auto& [set, on] : flags) {
+        HIGHCONTRASTW setting{};
+        setting.cbSize = sizeof setting;
+        setting.dwFlags = set;
+        EXPECT_EQ(asksForSystemColours(setting), on) << set;
+    }
+}
+#endif
 
 // What Qt hands a screen reader's bridge.
 std::vector<std::pair<QObject*, QAccessible::Event>> sent;

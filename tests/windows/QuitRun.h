@@ -28,11 +28,17 @@ inline mdiMain*& hookedWindow()
 {
     static mdiMain* window = nullptr;
     static const bool installed = [] {
-        closeOnSessionEnd([] {
-            if (window) {
-                window->quitFromOutside();
-            }
-        });
+        closeOnSessionEnd(
+            [] {
+                if (window) {
+                    window->quitFromOutside();
+                }
+            },
+            [] {
+                if (window) {
+                    window->saveBeforeSessionEnd();
+                }
+            });
         return true;
     }();
     (void)installed;
@@ -82,22 +88,27 @@ private:
 
 // Runs the program's event loop, as app.exec() in main() does, with start
 // queued first, until no window is left. At the deadline whatever is still
-// open is closed, and false returned.
+// open is closed, and so is every box that opens until the loop has
+// returned, and false returned.
 inline bool runUntilNoWindowIsLeft(const std::function<void()>& start,
                                    std::chrono::milliseconds deadline = std::chrono::seconds(10))
 {
     QEventLoop loop;
     bool ended = false;
+    bool late = false;
     QTimer::singleShot(0, &loop, start);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!anyWindowShown()) {
+        if (late) {
+            closeModalWindows();
+        } else if (!anyWindowShown()) {
             ended = true;
             loop.quit();
         }
     });
     poll.start(10);
     QTimer::singleShot(deadline, &loop, [&] {
+        late = true;
         closeModalWindows();
         for (QWidget* window : QApplication::topLevelWidgets()) {
             window->hide();

@@ -95,7 +95,7 @@ struct Moment {
     std::function<void(mdiMain&, RandomThatCalls&)> steps;
     bool requestBeforeLoad; // it comes while the load yields to events
     bool userCanAsk;        // no box blocks the frame: cmdExit and the close box work
-    int simbolsSaves;
+    int simbolsSaves;       // none where the file already holds the set
     int excludsSaves;
     int status;
     const char* simbolsAfter;    // nullptr: not checked
@@ -137,14 +137,14 @@ const Moment moments[] = {
          setup(window).txtNPass()->setText("5");
          generate(window);
      },
-     false, false, 1, 1, 0, "abc\r\n"},
+     false, false, 0, 0, 0, "abc\r\n"},
     {"randomFailureMessage",
      [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "abc\r\n"); },
      [](mdiMain& window, RandomThatCalls& random) {
          random.fails = true;
          generate(window);
      },
-     false, false, 1, 1, 0, "abc\r\n"},
+     false, false, 0, 1, 0, "abc\r\n"},
     {"batch",
      [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "abc\r\n"); },
      [](mdiMain& window, RandomThatCalls&) {
@@ -153,7 +153,7 @@ const Moment moments[] = {
          form.txtLenPass()->setText("999");
          generate(window);
      },
-     false, true, 1, 1, 0, "abc\r\n"},
+     false, true, 0, 1, 0, "abc\r\n"},
     {"readErrorMessageAtStart",
      [](const fs::path& folder) {
          // Found and opened, but every read fails.
@@ -162,7 +162,7 @@ const Moment moments[] = {
      nullptr, false, false, 0, 1, 0, nullptr},
     {"loadYielding",
      [](const fs::path& folder) { writeBytes(SettingsPath(folder, "simbols"), "ab\r\ncd\r\n"); },
-     nullptr, true, false, 1, 1, 0, "ab\r\ncd\r\n"},
+     nullptr, true, false, 0, 1, 0, "ab\r\ncd\r\n"},
     // A folder where simbols should be is kept unless the user changes the
     // set; changed, it cannot be written, which the close reports.
     {"messageAtClose",
@@ -174,7 +174,7 @@ const Moment moments[] = {
          setup(window).txtSim()->setPlainText("typed");
          click(window.button("cmdExit"));
      },
-     false, false, 0, 1, 1, nullptr, 1},
+     false, false, 0, 0, 1, nullptr, 1},
     // A drag runs a loop of its own, in the field's handler.
     {"dragInSettingsWindow", noFiles,
      [](mdiMain& window, RandomThatCalls&) {

@@ -4,13 +4,17 @@
 #include "tests/windows/OtherProgram.h"
 #include "tests/windows/QuitRun.h"
 
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include <windows.h>
+#undef MessageBox // the program's own
 
+#include <array>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -22,19 +26,25 @@ namespace fs = std::filesystem;
 using testing::readBytes;
 using testing::writeBytes;
 
-// What Windows sends: at log-off every top-level window is asked first, and
-// told the outcome after; taskkill without /f posts WM_CLOSE to each window.
-enum class Request { LogOff, Close };
+// What Windows sends: at log-off every top-level window is asked first and
+// told the outcome after, which another program may have cancelled; the
+// Restart Manager asks the same way with ENDSESSION_CLOSEAPP; taskkill
+// without /f posts WM_CLOSE to each window.
+enum class Request { LogOff, CancelledLogOff, RestartManager, Close };
 
-LRESULT send(HWND window, Request request)
-{
-    if (request == Request::Close) {
-        return PostMessageW(window, WM_CLOSE, 0, 0);
+// Shows the run's message boxes and keeps what they said.
+class SaidBoxes final : public MessageBox {
+public:
+    void information(std::u16string_view text, std::u16string_view title) override
+    {
+        texts.emplace_back(text);
+        m_shown.information(text, title);
     }
-    const LRESULT answer = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    return answer;
-}
+    std::vector<std::u16string> texts;
+
+private:
+    QtMessageBox m_shown;
+};
 
 void click(QAbstractButton* button)
 {
@@ -47,10 +57,26 @@ struct Moment {
     // What the user does then; a message box opens, or none when nullptr.
     std::function<void(mdiMain&)> steps;
     const char* simbolsAfter;
+    const char* simbolsAtStart = nullptr;
 };
+
+// What the user has before them: the frame, what the child windows hold,
+// and an open message box.
+QStringList seen(mdiMain& window)
+{
+    const frmSetup* setup = window.setupWindow().loaded();
+    const frmMain* generator = window.generatorWindow().loaded();
+    return {window.isVisible() ? "frame" : "", setup ? setup->txtSim()->toPlainText() : "-",
+            generator ? generator->txtPasswd()->text() : "-",
+            generator ? generator->txtPass()->toPlainText() : "-",
+            QApplication::activeModalWidget() ? "box" : ""};
+}
 
 const Moment moments[] = {
     {"settingsWindowOpen", "ab\ncd", nullptr, "ab\r\ncd\r\n"},
+    // The unchanged set is written once with the program's own line ends:
+    // the close must not take that file for another program's.
+    {"settingsWindowOpenOverLineFeeds", "ab\ncd", nullptr, "ab\r\ncd\r\n", "ab\ncd"},
     {"emptySetMessage", "",
      [](mdiMain& window) {
          click(window.button("cmdGen"));
@@ -61,6 +87,7 @@ const Moment moments[] = {
      [](mdiMain& window) {
          click(window.button("cmdGen"));
          frmMain& generator = *window.generatorWindow().loaded();
+         generator.txtPasswd()->setText("gW4kqz");
          generator.txtPass()->setPlainText("p1");
          // Another program holds the clipboard open: nothing can be copied.
          {
@@ -79,16 +106,22 @@ struct Case {
 class SessionEnd : public ::testing::TestWithParam<Case> {};
 
 // Windows asks while the program is idle or while one of its message boxes
-// runs its own loop; the program must save what the settings window holds,
-// not refuse, close its boxes and leave no window behind, at once: Windows
-// may end the process soon after it has answered.
+// runs its own loop. At the query the program saves what the settings window
+// holds and says nothing, as Windows may end the process soon after the
+// answer, which does not refuse; told that the session ends, it closes its
+// boxes and leaves no window behind; told that another program cancelled,
+// it goes on as before, and the user's close later finds nothing to say.
 TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
 {
     const Moment& moment = *GetParam().moment;
     const Request request = GetParam().request;
     testing::TempFolder folder;
+    const fs::path simbols = SettingsPath(folder.path(), "simbols");
+    if (moment.simbolsAtStart) {
+        writeBytes(simbols, moment.simbolsAtStart);
+    }
     testing::FakeGenPassServices fakes;
-    QtMessageBox boxes;
+    SaidBoxes boxes;
     auto window =
         std::make_unique<mdiMain>(folder.path(), mdiMainServices{boxes, fakes.clock, fakes.random});
     testing::hookedWindow() = window.get();
@@ -101,9 +134,33 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
 
     LRESULT answer = -1;
     bool asked = false;
+    std::string atQuery; // simbols as the query left it
+    bool quietAtQuery = false;
+    bool wentOn = false;
     const auto ask = [&] {
-        if (!std::exchange(asked, true)) {
-            answer = send(frame, request);
+        if (std::exchange(asked, true)) {
+            return;
+        }
+        if (request == Request::Close) {
+            PostMessageW(frame, WM_CLOSE, 0, 0);
+            return;
+        }
+        const LPARAM why =
+            request == Request::RestartManager ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF;
+        const QStringList before = seen(*window);
+        const std::size_t said = boxes.texts.size();
+        answer = SendMessageW(frame, WM_QUERYENDSESSION, 0, why);
+        atQuery = readBytes(simbols);
+        quietAtQuery = boxes.texts.size() == said;
+        const bool ends = request != Request::CancelledLogOff;
+        SendMessageW(frame, WM_ENDSESSION, ends, why);
+        if (!ends) {
+            wentOn = window->isVisible() && seen(*window) == before;
+            // The user answers the open box, if any, and closes the program.
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                box->button(QMessageBox::Ok)->click();
+            }
+            QTimer::singleShot(0, window.get(), [&] { click(window->button("cmdExit")); });
         }
     };
     const testing::InNestedLoop inNestedLoop(ask);
@@ -117,29 +174,40 @@ TEST_P(SessionEnd, endsSavedWithoutAWindowLeft)
 
     EXPECT_TRUE(ended) << "a window was still open";
     EXPECT_TRUE(asked);
-    if (request == Request::LogOff) {
+    if (request != Request::Close) {
         EXPECT_EQ(answer, TRUE); // the log-off is not refused
+        EXPECT_EQ(atQuery, moment.simbolsAfter);
+        EXPECT_TRUE(quietAtQuery);
     }
+    EXPECT_EQ(wentOn, request == Request::CancelledLogOff);
+    EXPECT_EQ(boxes.texts.size(), moment.steps ? 1u : 0u); // the moment's message alone
     EXPECT_FALSE(testing::anyWindowShown());
     EXPECT_EQ(window->generatorWindow().loaded(), nullptr);
     EXPECT_EQ(window->setupWindow().loaded(), nullptr);
-    EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), moment.simbolsAfter);
+    EXPECT_EQ(readBytes(simbols), moment.simbolsAfter);
     EXPECT_EQ(readBytes(SettingsPath(folder.path(), "excluds")), "\r\n");
     EXPECT_FALSE(window->writeFailed());
     // Saved once: nothing writes the files again later.
-    writeBytes(SettingsPath(folder.path(), "simbols"), "later\r\n");
+    writeBytes(simbols, "later\r\n");
     QCoreApplication::processEvents();
-    EXPECT_EQ(readBytes(SettingsPath(folder.path(), "simbols")), "later\r\n");
+    EXPECT_EQ(readBytes(simbols), "later\r\n");
     testing::hookedWindow() = nullptr;
     window.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const char* nameOf(Request request)
+{
+    constexpr std::array names{"_logOff", "_logOffCancelled", "_restartManager", "_wmClose"};
+    return names[static_cast<std::size_t>(request)];
 }
 
 std::vector<Case> cases()
 {
     std::vector<Case> all;
     for (const Moment& moment : moments) {
-        for (const Request request : {Request::LogOff, Request::Close}) {
+        for (const Request request :
+             {Request::LogOff, Request::CancelledLogOff, Request::RestartManager, Request::Close}) {
             all.push_back({&moment, request});
         }
     }
@@ -149,8 +217,7 @@ std::vector<Case> cases()
 INSTANTIATE_TEST_SUITE_P(EveryMessageBox, SessionEnd, ::testing::ValuesIn(cases()),
                          [](const ::testing::TestParamInfo<Case>& info) {
                              return std::string(info.param.moment->name) +
-                                    (info.param.request == Request::LogOff ? "_logOff"
-                                                                           : "_wmClose");
+                                    nameOf(info.param.request);
                          });
 
 } // namespace

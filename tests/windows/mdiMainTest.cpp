@@ -466,6 +466,7 @@ TEST_F(MainWindow, closeCutShortAfterOneSaveKeepsTheEditedSymbols)
     writeBytes(file("excluds"), "x\r\n");
     start();
     window->settings().Simbols = u"edited";
+    window->settings().Excluds = u"edited too";
     CutShortAfterOneSave calls;
     {
         const UsingFileCalls seam(calls);
@@ -561,6 +562,30 @@ TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
     writeBytes(file("simbols"), "changed\r\n");
     window->close();
     EXPECT_EQ(readBytes(file("simbols")), "changed\r\n");
+}
+
+// Windows asks before the session ends, and another program may still cancel
+// (SessionEndTest_win.cpp sends it): the sets are saved as the close would,
+// nothing is shown or closed, and the close compares against what that save
+// wrote. The settings window's fields are saved, not committed. Once the
+// close has saved, it is the close's alone.
+TEST_F(MainWindow, saveBeforeTheSessionEndsLeavesTheRunAsItWas)
+{
+    writeBytes(file("simbols"), "ab\ncd"); // another program's line ends
+    start();
+    click("cmdSetup");
+    window->setupWindow().loaded()->txtIskl()->setText("typed");
+    window->saveBeforeSessionEnd();
+    EXPECT_EQ(readBytes(file("simbols")), "ab\r\ncd\r\n");
+    EXPECT_EQ(readBytes(file("excluds")), "typed\r\n");
+    EXPECT_NE(window->setupWindow().loaded(), nullptr);
+    EXPECT_EQ(window->settings().Excluds, u""); // still the field's alone
+    EXPECT_FALSE(window->isClosing());
+    window->close();
+    EXPECT_TRUE(fakes.messageBox.texts.empty());
+    writeBytes(file("simbols"), "later\r\n");
+    window->saveBeforeSessionEnd();
+    EXPECT_EQ(readBytes(file("simbols")), "later\r\n");
 }
 
 TEST_F(MainWindow, makeUpFollowsTheDesignTable)
