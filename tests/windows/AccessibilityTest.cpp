@@ -478,6 +478,7 @@ struct KeyPress {
 TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
 {
     // Each row is pressed from the keyboard alone, reached by Tab.
+    // clang-format off
     const KeyPress rows[] = {
         {"mdiMain", "cmdGen", Qt::Key_Return},    {"mdiMain", "cmdSetup", Qt::Key_Space},
         {"frmMain", "cmdGen", Qt::Key_Return},    {"frmMain", "cmdGen", Qt::Key_Enter},
@@ -486,6 +487,7 @@ TEST_F(Accessibility, enterAndSpacePressTheFocusedButton)
         {"frmMain", "cmdDelSel", Qt::Key_Enter},  {"mdiMain", "cmdSetup", Qt::Key_Return, true},
         {"frmMain", "cmdDelSel", Qt::Key_Return, false, true},
     };
+    // clang-format on
     start(fakes.messageBox);
     window->button("cmdExit")->setFocus();
     for (const KeyPress& row : rows) {

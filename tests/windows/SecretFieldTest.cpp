@@ -101,7 +101,7 @@ struct CopyPath {
     const char* left;     // the field's text afterwards
     // Where the key scheme does not give the key this meaning, the row is skipped.
     QKeySequence::StandardKey onlyWhere = QKeySequence::UnknownKey;
-    bool onlyOnX11 = false; // only X11 tells who owns the clipboard as it is written
+    bool onlyOnX11 = false;       // only X11 tells who owns the clipboard as it is written
     bool nothingSelected = false; // the caret stands in the field's text, nothing is selected
 };
 

@@ -9,8 +9,8 @@
 #include "tests/windows/OtherProgram.h"
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
