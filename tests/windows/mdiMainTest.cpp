@@ -555,6 +555,25 @@ TEST(keptMessage, saysWhichSetWhyAndThatTheFileIsKept)
     }
 }
 
+#ifdef Q_OS_WIN
+// A save that Windows could not finish left the set under a name of its own.
+TEST_F(MainWindow, setThatAnUnfinishedSaveLeftIsPutBackAndTheStartSaysSo)
+{
+    fs::path leftover = file("simbols");
+    leftover += ".passgen-4294967280-0.new";
+    writeBytes(leftover, "restored\r\n");
+    start();
+    EXPECT_EQ(window->settings().Simbols, u"restored");
+    EXPECT_EQ(fakes.messageBox.texts,
+              std::vector<std::u16string>{
+                  u"Набор символов восстановлен: файла " + displayName(file("simbols")) +
+                  u" не было, так как прошлое сохранение не удалось "
+                  u"завершить; его место занял файл " +
+                  displayName(leftover) + u" с последним сохранённым набором."});
+    EXPECT_EQ(fakes.messageBox.titles, std::vector<std::u16string>{u"Error"});
+}
+#endif
+
 TEST_F(MainWindow, closeRunsOnceAndSavesWhatItClosedWith)
 {
     start();
