@@ -31,6 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Plain digits up to 10^7, where the exponent form begins.
                       Correction{u"1e6", u"100"}, Correction{u"9.9e6", u"990"},
                       Correction{u"1e7", u"1"}, Correction{u"-1e6", u"-10"},
+                      Correction{u"10000001", u"1"}, // 1.000000E+07 without its zeros
                       Correction{u"+5", u"5"}, Correction{u"5 ", u"5"}, Correction{u"999", u"999"},
                       Correction{u"-99", u"-99"}, Correction{u"1e", u"1"}, Correction{u"e5", u"1"},
                       Correction{u"1.", u"1"}, Correction{u".5", u"1"}, Correction{u"1,5", u"1"},

@@ -137,11 +137,11 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
          u"«ä», «ö», «ü», «ß», «à», «é», «è», «ç», и ещё 1"},
         {"loneHalf", false, Way::Pasted, u"x\xDC00y", u"abcxy", u"U+DC00"},
         {"before", false, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
-        {"symbolsBefore", true, Way::Pasted, u"äx", u"xabc", u"«ä»", true},
+        {"symbolsBefore", true, Way::Pasted, u"äx", u"xabc\r\nd", u"«ä»", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        settings.Simbols = u"abc";
+        settings.Simbols = c.atStart && c.symbols ? u"abc\r\nd" : u"abc"; // a line after it too
         settings.Excluds = u"abc";
         frmSetup& form = open();
         QWidget* field = c.symbols ? static_cast<QWidget*>(form.txtSim()) : form.txtIskl();
@@ -177,7 +177,8 @@ TEST_F(SetupWindow, setsRefuseWhatTheSettingsFileCannotKeep)
             EXPECT_EQ(description, note);
             if (c.symbols && c.way == Way::Pasted) { // undone as one edit with what was kept
                 QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-                EXPECT_EQ(form.txtSim()->toPlainText(), "abc");
+                EXPECT_EQ(form.txtSim()->toPlainText(),
+                          QString::fromStdU16String(settings.Simbols).remove(u'\r'));
                 QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
             }
             // Edited on, the field is described by its tooltip again.
@@ -362,6 +363,37 @@ TEST(paint, leavesANewWidgetWhereAPaintedOneWasAsItIs)
     EXPECT_EQ(field->palette().color(QPalette::Text),
               QApplication::palette(field).color(QPalette::Text));
     field->~QLineEdit();
+}
+
+// The colours are worked out again when the system's change, and only then:
+// an idle window does no work.
+TEST_F(SetupWindow, coloursAreWorkedOutOnlyWhenTheSystemsChange)
+{
+    QWidget* caption = open().findChild<QGroupBox*>("fr2");
+    int changes = 0;
+    struct Counter final : QObject {
+        explicit Counter(int& changes) : m_changes(changes) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            m_changes += event->type() == QEvent::PaletteChange ? 1 : 0;
+            return false;
+        }
+        int& m_changes;
+    } counter(changes);
+    QApplication::processEvents();
+    caption->installEventFilter(&counter);
+    for (int round = 0; round < 3; ++round) {
+        caption->update();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(changes, 0);
+    const QPalette saved = QApplication::palette();
+    QPalette darker = saved;
+    darker.setColor(QPalette::WindowText, Qt::darkGray);
+    QApplication::setPalette(darker); // as a change of theme comes
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }));
+    caption->removeEventFilter(&counter);
+    QApplication::setPalette(saved);
 }
 
 #ifdef Q_OS_WIN

@@ -135,6 +135,13 @@ TEST_F(MainWindow, toolbarBringsChildWindowsToTheirPlaces)
     click("cmdGen");
     EXPECT_EQ(generator->pos(), QPoint(0, 0));
     EXPECT_EQ(window->area().activeSubWindow(), generator);
+    // Each shows its own icon in its title bar: the padlock, the spanner.
+    for (QMdiSubWindow* child : {generator, setup}) {
+        EXPECT_EQ(child->windowIcon().pixmap(16, 16).toImage(),
+                  child->widget()->windowIcon().pixmap(16, 16).toImage());
+        EXPECT_NE(child->windowIcon().pixmap(16, 16).toImage(),
+                  window->windowIcon().pixmap(16, 16).toImage());
+    }
 }
 
 TEST_F(MainWindow, toolbarClickGivesTheActiveChildTheFocusBack)
