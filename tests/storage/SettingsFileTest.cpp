@@ -609,6 +609,7 @@ TEST(CodePage, convertsBothWaysThroughTheEightBitTable)
     EXPECT_EQ(unsavable(u"Aä\U0001F600я\xD800ä\U0001F600?\r\nß"), u"ä\U0001F600\xD800ß");
     EXPECT_EQ(unsavable(std::u16string(u"abc№€\t\0", 7)), u"");
     EXPECT_EQ(unsavable(u"äxöx"), u"äö"); // each character counts by itself
+    EXPECT_EQ(unsavable(u"\U0001F600x\U0001F600"), u"\U0001F600"); // also at the end
 }
 
 } // namespace

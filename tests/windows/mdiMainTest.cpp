@@ -189,6 +189,11 @@ TEST_F(MainWindow, centredOnTheScreenByItsOuterSize)
     const QPoint offCentre =
         window->frameGeometry().center() - window->screen()->availableGeometry().center();
     EXPECT_LE(offCentre.manhattanLength(), 1) << offCentre.x() << ", " << offCentre.y();
+    // Once centred with its frame, it goes where the user moves it.
+    const QPoint moved = window->pos() + QPoint(40, 30);
+    window->move(moved);
+    QApplication::processEvents();
+    EXPECT_EQ(window->pos(), moved);
 }
 
 TEST(cmdExitLeft, keepsTheButtonAtTheRightEdgeEvenWhenNegative)
