@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         StrengthRow{"twoCharactersWithTies", u"ab", u"", 10},
         StrengthRow{"threeCharacters", u"abc", u"", 8},
         StrengthRow{"fourCharactersWithTies", u"abcd", u"", 1},
+        // A tie at the start of the odd position 5 goes down to the 'd' of 4.
+        StrengthRow{"tieAtAnOddPosition", u"abcdee", u"", 8, std::nullopt, u'e', 2},
         StrengthRow{"exclusionsAndLineBreaks", u"a\r\nbxa\tc", u"x", 7, std::nullopt, u'a', 2},
         StrengthRow{"manyExclusions", lettersAndDigits, lettersAndDigits.substr(0, 40), 9},
         StrengthRow{"lastCharacterAlsoFirst", u"aba", u"", 3, std::nullopt, u'a', 2},

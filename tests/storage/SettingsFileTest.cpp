@@ -173,24 +173,29 @@ TEST(LoadFile, fileThatCannotBeTestedIsAnErrorNamingIt)
         EXPECT_NE(std::string(error.what()).find(loop.string()), std::string::npos);
         EXPECT_FALSE(error.reason().empty());
     }
-    // Found, but not opened: no descriptor is left to open it with.
+    // Found, but not opened: a file of another user that this one may not
+    // read, in a folder it may look into. As root, the child is user 65534.
     const fs::path file = folder.file("excluds");
     writeBytes(file, "x\r\n");
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    const int free = ::dup(0);
-    ::close(free);
-    rlimit none = limit;
-    none.rlim_cur = static_cast<rlim_t>(free);
-    ::setrlimit(RLIMIT_NOFILE, &none);
-    std::string reason;
-    try {
-        load(file, LoadMode::JoinLines);
-    } catch (const StorageError& error) {
-        reason = error.reason();
+    const bool root = ::geteuid() == 0;
+    fs::permissions(file, root ? fs::perms::owner_read | fs::perms::owner_write : fs::perms::none);
+    fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        try {
+            load(file, LoadMode::JoinLines);
+            ::_exit(4);
+        } catch (const StorageError& error) {
+            ::_exit(error.path() == file && error.reason() == std::strerror(EACCES) ? 0 : 5);
+        }
     }
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-    EXPECT_EQ(reason, std::strerror(EMFILE));
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 #endif
