@@ -173,13 +173,10 @@ QString refusedNote(const QString& refused)
 {
     QStringList names;
     int count = 0;
-    for (qsizetype i = 0; i < refused.size(); ++i) {
-        const bool pair = refused[i].isHighSurrogate() && i + 1 < refused.size() &&
-                          refused[i + 1].isLowSurrogate();
+    for (qsizetype i = 0; i < refused.size(); i += lengthAt(refused, i)) {
         if (++count <= namedAtMost) {
-            names << named(refused.mid(i, pair ? 2 : 1));
+            names << named(refused.mid(i, lengthAt(refused, i)));
         }
-        i += pair ? 1 : 0;
     }
     if (count > namedAtMost) {
         names << QStringLiteral("и ещё %1").arg(count - namedAtMost);
